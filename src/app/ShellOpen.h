@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QUrl>
+
+#include <functional>
+
+// Opens a document or web address the way the desktop does (browser, viewer). Windows take one
+// of these so that tests can watch what would be opened instead of starting a browser.
+using ShellOpen = std::function<void(const QUrl&)>;
+
+// The desktop's own opener; its result is not examined.
+ShellOpen systemShellOpen();

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "app/ShellOpen.h"
+
+#include <QString>
+
+#include <memory>
+
+class FrmScrn;
+
+namespace StartUp {
+
+// Starts the program living in programFolder: fixes the program-wide values, makes sure the
+// installation record exists, holds the splash on screen, shows the main window and then fills
+// it with the pick lists and the records. Returns the main window, running.
+std::unique_ptr<FrmScrn> Main(const QString& programFolder, const ShellOpen& open);
+
+} // namespace StartUp
+
+// Empties the record list (nothing is written) and closes every window, which ends the program.
+void UnloadAll(FrmScrn& window);

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "store/DatabaseFile.h"
+#include "store/RecordTable.h"
+#include "store/StoreResult.h"
+
+// The records of one program folder: the table in memory and the database file it is kept in.
+// Every change to the table goes through here and is written to the file at once.
+class RecordStore
+{
+public:
+    explicit RecordStore(const QString& folder);
+
+    const RecordTable& table() const { return m_table; }
+    const DatabaseFile& file() const { return m_file; }
+    int rowCount() const { return m_table.rowCount(); }
+    const TravelRecord& row(int index) const { return m_table.row(index); }
+
+    LoadReport LoadDatabase();
+
+    // The plain line of a row (0-based): columns 0 to 23, each followed by "|".
+    QString RowToLine(int row) const { return m_table.row(row).RowToLine(); }
+
+    // Writes the line of one row to the end of the file.
+    StoreResult AppendRecord(int row) const { return m_file.AppendRecord(m_table.row(row)); }
+    StoreResult SaveAllRecords() const { return m_file.SaveAllRecords(m_table); }
+
+    // Why a record cannot be stored ("" when it can): a line too long for the encoding.
+    static QString problemWithRecord(const TravelRecord& record);
+
+    // Adds a row at the end of the table; refused when the table is full or the record cannot
+    // be stored. The file is not written: the caller appends or rewrites.
+    StoreResult appendRow(TravelRecord record);
+    // Changes a row in the table; refused when the result cannot be stored.
+    StoreResult replaceRow(int row, TravelRecord record);
+    void removeRow(int row) { m_table.remove(row); }
+    void reorder(const std::vector<int>& newOrder) { m_table.reorder(newOrder); }
+    void clear() { m_table.clear(); }
+
+private:
+    DatabaseFile m_file;
+    RecordTable m_table;
+};
