@@ -1,0 +1,19 @@
+#include "CheckCommand.h"
+
+#include "FolderRecords.h"
+#include "StandardStreams.h"
+
+CommandResult CheckCommand::run(const QString& folder)
+{
+    FolderRecords records(folder);
+    if (const QString why = records.load(); !why.isEmpty())
+        return CommandResult::failure(ExitStatus::FileError, why);
+    const LoadReport& report = records.report();
+    StandardStreams::writeLine(QStringLiteral("%1 records, %2 unreadable lines")
+                                   .arg(report.records)
+                                   .arg(report.unreadableLines));
+    CommandResult result;
+    if (report.unreadableLines > 0)
+        result.status = ExitStatus::UnreadableLines;
+    return result;
+}

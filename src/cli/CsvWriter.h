@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QStringList>
+#include <QStringView>
+
+// Builds CSV text as RFC 4180 has it: UTF-8, fields separated by commas, rows ended by CR LF,
+// a field enclosed in double quotes (its quotes doubled) when it holds a comma, a quote, a CR
+// or an LF.
+class CsvWriter
+{
+public:
+    void writeRow(const QStringList& fields);
+
+    const QByteArray& bytes() const { return m_bytes; }
+
+    static bool needsQuotes(QStringView field);
+
+private:
+    void writeField(QStringView field);
+
+    QByteArray m_bytes;
+};

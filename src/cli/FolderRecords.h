@@ -1,0 +1,24 @@
+#pragma once
+
+#include "store/RecordStore.h"
+
+#include <QString>
+
+// The records of one program folder, loaded for one command.
+class FolderRecords
+{
+public:
+    explicit FolderRecords(const QString& folder);
+
+    // Reads the database file (a folder without one has no records). Returns why not when the
+    // folder does not exist or the file cannot be read; "" on success.
+    QString load();
+
+    RecordStore& store() { return m_store; }
+    const LoadReport& report() const { return m_report; }
+
+private:
+    QString m_folder;
+    RecordStore m_store;
+    LoadReport m_report;
+};
