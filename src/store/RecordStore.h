@@ -34,6 +34,8 @@ public:
     // Changes a row in the table; refused when the result cannot be stored.
     StoreResult replaceRow(int row, TravelRecord record);
     void removeRow(int row) { m_table.remove(row); }
+    // Puts a row back at a position (0-based), e.g. when its removal could not be saved.
+    void insertRow(int row, TravelRecord record) { m_table.insert(row, std::move(record)); }
     void reorder(const std::vector<int>& newOrder) { m_table.reorder(newOrder); }
     void clear() { m_table.clear(); }
 

@@ -1,9 +1,15 @@
 #include "ui/RecordListModel.h"
 
+#include "store/Cp1252.h"
 #include "store/RecordColumns.h"
 #include "store/RecordStore.h"
 
+#include <QCollator>
 #include <QSize>
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
 
 RecordListModel::RecordListModel(RecordStore& store, QObject* parent)
     : QAbstractTableModel(parent), m_store(store)
@@ -24,7 +30,7 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != Qt::AccessibleTextRole))
         return {};
-    return m_store.row(index.row()).field(index.column());
+    return Cp1252::toUnicode(m_store.row(index.row()).fieldBytes(index.column()));
 }
 
 QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -38,8 +44,86 @@ QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, i
     return {};
 }
 
-void RecordListModel::resetFromStore()
+Qt::ItemFlags RecordListModel::flags(const QModelIndex& index) const
+{
+    // Records are changed through the entry form only, never in place.
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
+
+void RecordListModel::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= RecordColumns::Count)
+        return;
+    const int rows = m_store.rowCount();
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(size_t(rows));
+    for (int row = 0; row < rows; ++row)
+        keys.push_back(collator.sortKey(Cp1252::toUnicode(m_store.row(row).fieldBytes(column))));
+
+    std::vector<int> newOrder(static_cast<size_t>(rows));
+    std::iota(newOrder.begin(), newOrder.end(), 0);
+    if (order == Qt::AscendingOrder)
+        std::stable_sort(newOrder.begin(), newOrder.end(),
+                         [&keys](int a, int b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
+    else
+        std::stable_sort(newOrder.begin(), newOrder.end(),
+                         [&keys](int a, int b) { return keys[size_t(b)].compare(keys[size_t(a)]) < 0; });
+
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> newRowOf(static_cast<size_t>(rows));
+    for (int position = 0; position < rows; ++position)
+        newRowOf[size_t(newOrder[size_t(position)])] = position;
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& old : before)
+        after.append(index(newRowOf[size_t(old.row())], old.column()));
+    m_store.reorder(newOrder);
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+StoreResult RecordListModel::appendRecord(TravelRecord record)
+{
+    const int row = m_store.rowCount();
+    // Checked before the rows are announced, so that a refusal leaves the views untouched.
+    if (m_store.table().isFull())
+        return m_store.appendRow(std::move(record));
+    if (const QString why = RecordStore::problemWithRecord(record); !why.isEmpty())
+        return StoreResult::failure(why);
+    beginInsertRows({}, row, row);
+    const StoreResult result = m_store.appendRow(std::move(record));
+    endInsertRows();
+    return result;
+}
+
+void RecordListModel::insertRecord(int row, TravelRecord record)
+{
+    beginInsertRows({}, row, row);
+    m_store.insertRow(row, std::move(record));
+    endInsertRows();
+}
+
+StoreResult RecordListModel::replaceRecord(int row, TravelRecord record)
+{
+    const StoreResult result = m_store.replaceRow(row, std::move(record));
+    if (result)
+        emit dataChanged(index(row, 0), index(row, RecordColumns::Count - 1));
+    return result;
+}
+
+void RecordListModel::removeRecord(int row)
+{
+    beginRemoveRows({}, row, row);
+    m_store.removeRow(row);
+    endRemoveRows();
+}
+
+void RecordListModel::resetWith(const std::function<void()>& change)
 {
     beginResetModel();
+    change();
     endResetModel();
 }

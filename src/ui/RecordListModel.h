@@ -1,10 +1,17 @@
 #pragma once
 
+#include "store/StoreResult.h"
+#include "store/TravelRecord.h"
+
 #include <QAbstractTableModel>
+
+#include <functional>
 
 class RecordStore;
 
 // Shows the records of the store as a table of 25 text columns; it holds no copy of them.
+// Every change to the rows goes through here so that the views stay in step with the store.
+// The file is not written here: the caller appends or rewrites it.
 class RecordListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -16,9 +23,22 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    // Tells the views that the store's rows were changed wholesale (load, clear, reorder).
-    void resetFromStore();
+    // Sorts the store's rows by the text of one column, alphabetically and ignoring letter
+    // case; rows with equal texts keep their order. The sorted order is the stored order, so
+    // the next rewrite of the file keeps it. Selections follow their records.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+    // Adds a record as the last row.
+    StoreResult appendRecord(TravelRecord record);
+    // Puts a record at a row (0-based), moving the rows from there down by one.
+    void insertRecord(int row, TravelRecord record);
+    StoreResult replaceRecord(int row, TravelRecord record);
+    void removeRecord(int row);
+
+    // Changes the store's rows wholesale (load, clear) with the views told before and after.
+    void resetWith(const std::function<void()>& change);
 
 private:
     RecordStore& m_store;

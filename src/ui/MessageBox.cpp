@@ -1,0 +1,17 @@
+#include "ui/MessageBox.h"
+
+#include "app/ProgramValues.h"
+
+namespace OkMessage {
+
+void show(QWidget* owner, const QString& text, const QString& details, QMessageBox::Icon icon)
+{
+    QMessageBox box(icon, QLatin1String(ProgramValues::kApplicationTitle), text, QMessageBox::Ok, owner);
+    box.setObjectName(QStringLiteral("OkMessage"));
+    if (!details.isEmpty())
+        box.setInformativeText(details);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+}
+
+} // namespace OkMessage

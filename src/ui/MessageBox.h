@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+class QWidget;
+
+// The program's message boxes: one OK button, the application title as caption, owned by a
+// window of the program. The box is modal and returns once the user has closed it.
+namespace OkMessage {
+
+// Shows text, with optional details in a second paragraph below it.
+void show(QWidget* owner, const QString& text, const QString& details = {},
+          QMessageBox::Icon icon = QMessageBox::NoIcon);
+
+} // namespace OkMessage

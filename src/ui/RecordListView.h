@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QTableView>
+
+class RecordListModel;
+
+// The record list "ListView1": one row per record, never edited in place. A click on a record
+// followed by the release of the left button asks for the record to be shown in the entry
+// form; the same with the right button asks for the Other menu. A header click sorts the
+// list by that column, the sort order flipping with every header click.
+class RecordListView : public QTableView
+{
+    Q_OBJECT
+
+public:
+    explicit RecordListView(RecordListModel* model, QWidget* parent = nullptr);
+
+    // The selected row (0-based), or -1.
+    int selectedRow() const;
+
+    // Set by a click on a record, cleared once the form has been filled.
+    bool itemClicked() const { return m_itemClicked; }
+    Qt::SortOrder sortOrder() const { return m_sortOrder; }
+
+    // What a click on the header at a 0-based position does.
+    void sortByHeader(int column);
+
+signals:
+    // Show the record of this row in the form.
+    void fillFormRequested(int row);
+    // Pop up the Other menu at this global position.
+    void otherMenuRequested(const QPoint& globalPos);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void fillFromSelection();
+
+    RecordListModel* m_records;
+    bool m_itemClicked = false;
+    // The window opens unsorted with the order ascending; the first header click flips it.
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+};
