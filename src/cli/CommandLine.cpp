@@ -48,10 +48,13 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments,
 {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption folderOption(QStringLiteral("folder"), QString(), QStringLiteral("DIR"));
-    const QCommandLineOption outputOption(QStringLiteral("output"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption folderOption(QStringLiteral("folder"), QString(),
+                                          QStringLiteral("DIR"));
+    const QCommandLineOption outputOption(QStringLiteral("output"), QString(),
+                                          QStringLiteral("FILE"));
     const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QCommandLineOption versionOption(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    const QCommandLineOption versionOption(
+        QStringList{QStringLiteral("v"), QStringLiteral("version")});
     parser.addOptions({folderOption, outputOption, helpOption, versionOption});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -104,7 +107,8 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments,
 
     invocation.folder = parser.isSet(folderOption) ? parser.value(folderOption) : defaultFolder;
     invocation.output = parser.value(outputOption);
-    if (invocation.folder.isEmpty() || (parser.isSet(outputOption) && invocation.output.isEmpty())) {
+    if (invocation.folder.isEmpty() ||
+        (parser.isSet(outputOption) && invocation.output.isEmpty())) {
         *error = QStringLiteral("an option is given an empty value");
         return std::nullopt;
     }

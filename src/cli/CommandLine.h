@@ -8,7 +8,14 @@
 // What the command line asks for.
 struct Invocation
 {
-    enum class Command { Help, Version, Export, Import, Check };
+    enum class Command
+    {
+        Help,
+        Version,
+        Export,
+        Import,
+        Check
+    };
 
     Command command = Command::Help;
     QString folder; // the program folder holding Roamlog.ppd

@@ -81,8 +81,8 @@ CsvReader::Result CsvReader::readRow(QStringList* fields)
             const qsizetype begin = m_pos;
             while (!atRowEnd() && m_content[m_pos] != ',') {
                 if (m_content[m_pos] == '"')
-                    return fail(index,
-                                QStringLiteral("a quote in a field that is not enclosed in quotes"));
+                    return fail(
+                        index, QStringLiteral("a quote in a field that is not enclosed in quotes"));
                 ++m_pos;
             }
             bytes = m_content.sliced(begin, m_pos - begin).toByteArray();

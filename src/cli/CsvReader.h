@@ -11,7 +11,12 @@
 class CsvReader
 {
 public:
-    enum class Result { Row, End, Error };
+    enum class Result
+    {
+        Row,
+        End,
+        Error
+    };
 
     explicit CsvReader(QByteArrayView content);
 

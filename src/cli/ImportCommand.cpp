@@ -27,6 +27,13 @@ QString headerAt(const QStringList& header, int field)
     return QStringLiteral("%1 (beyond the header)").arg(field + 1);
 }
 
+const QString kNothingImported = QStringLiteral("nothing was imported");
+
+CommandResult refused(const QString& why)
+{
+    return {ExitStatus::Refused, {why, kNothingImported}};
+}
+
 } // namespace
 
 CommandResult ImportCommand::run(const QString& folder, const QString& csvPath,
@@ -38,9 +45,9 @@ CommandResult ImportCommand::run(const QString& folder, const QString& csvPath,
 
     QFile file(csvPath);
     if (!file.open(QIODevice::ReadOnly)) {
-        return CommandResult::failure(ExitStatus::FileError,
-                                      QStringLiteral("cannot read \"%1\": %2")
-                                          .arg(QDir::toNativeSeparators(csvPath), file.errorString()));
+        return CommandResult::failure(
+            ExitStatus::FileError, QStringLiteral("cannot read \"%1\": %2")
+                                       .arg(QDir::toNativeSeparators(csvPath), file.errorString()));
     }
     const QByteArray content = file.readAll();
     file.close();
@@ -48,17 +55,18 @@ CommandResult ImportCommand::run(const QString& folder, const QString& csvPath,
     CsvReader reader(content);
     QStringList header;
     if (reader.readRow(&header) != CsvReader::Result::Row || header.isEmpty()) {
-        const QString why = reader.error().isEmpty()
-                                ? QStringLiteral("the file has no header row")
-                                : QStringLiteral("field %1: %2").arg(reader.errorField() + 1).arg(reader.error());
-        return CommandResult::failure(ExitStatus::Refused, located(1, QString(), why));
+        const QString why =
+            reader.error().isEmpty()
+                ? QStringLiteral("the file has no header row")
+                : QStringLiteral("field %1: %2").arg(reader.errorField() + 1).arg(reader.error());
+        return refused(located(1, QString(), why));
     }
     QString headerProblem;
     int headerField = 0;
-    const std::optional<RecordCsv> mapping = RecordCsv::forHeader(header, &headerProblem, &headerField);
+    const std::optional<RecordCsv> mapping =
+        RecordCsv::forHeader(header, &headerProblem, &headerField);
     if (!mapping) {
-        return CommandResult::failure(
-            ExitStatus::Refused, located(1, headerAt(header, headerField), headerProblem));
+        return refused(located(1, headerAt(header, headerField), headerProblem));
     }
 
     // Every row is checked before anything is written: the rows go into the table in memory,
@@ -75,8 +83,8 @@ CommandResult ImportCommand::run(const QString& folder, const QString& csvPath,
             break;
         if (read == CsvReader::Result::Error) {
             // The rest of the file cannot be told apart reliably: stop here.
-            result.errors.append(located(reader.rowNumber(), headerAt(header, reader.errorField()),
-                                         reader.error()));
+            result.errors.append(
+                located(reader.rowNumber(), headerAt(header, reader.errorField()), reader.error()));
             ++refusedRows;
             break;
         }
@@ -85,7 +93,8 @@ CommandResult ImportCommand::run(const QString& folder, const QString& csvPath,
         TravelRecord record;
         if (const auto problem = mapping->toRecord(fields, stamp, &record)) {
             if (++refusedRows <= kMaxReportedRows) {
-                const QString column = problem->column < 0 ? QString() : RecordCsv::headerOf(problem->column);
+                const QString column =
+                    problem->column < 0 ? QString() : RecordCsv::headerOf(problem->column);
                 result.errors.append(located(reader.rowNumber(), column, problem->reason));
             }
             continue;
@@ -104,14 +113,14 @@ CommandResult ImportCommand::run(const QString& folder, const QString& csvPath,
         if (refusedRows > kMaxReportedRows)
             result.errors.append(QStringLiteral("%1 more rows cannot be stored")
                                      .arg(refusedRows - kMaxReportedRows));
-        result.errors.append(QStringLiteral("nothing was imported"));
+        result.errors.append(kNothingImported);
         result.status = ExitStatus::Refused;
         return result;
     }
     if (added > 0) {
         if (const StoreResult saved = store.SaveAllRecords(); !saved)
-            return CommandResult::failure(ExitStatus::FileError,
-                                          QStringLiteral("nothing was imported: %1").arg(saved.error));
+            return CommandResult::failure(
+                ExitStatus::FileError, QStringLiteral("nothing was imported: %1").arg(saved.error));
     }
     StandardStreams::writeLine(QStringLiteral("%1 records imported").arg(added));
     return result;

@@ -42,9 +42,10 @@ std::optional<RecordCsv> RecordCsv::forHeader(const QStringList& header, QString
         }
         *problemField = index;
         if (found < 0) {
-            *problem = name.isEmpty()
-                           ? QStringLiteral("the column has no header")
-                           : QStringLiteral("\"%1\" is not the header of a stored column").arg(name);
+            *problem =
+                name.isEmpty()
+                    ? QStringLiteral("the column has no header")
+                    : QStringLiteral("\"%1\" is not the header of a stored column").arg(name);
             return std::nullopt;
         }
         if (seen[size_t(found)]) {

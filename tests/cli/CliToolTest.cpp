@@ -1,0 +1,309 @@
+#include "TestFolder.h"
+
+#include "store/DatabaseFile.h"
+#include "store/LineCodec.h"
+#include "store/RecordStore.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+namespace {
+
+struct Outcome
+{
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Outcome runTool(const QStringList& arguments,
+                const QString& program = QStringLiteral(ROAMLOG_CLI_PATH))
+{
+    QProcess process;
+    process.start(program, arguments);
+    Outcome outcome;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return outcome;
+    outcome.status = process.exitCode();
+    outcome.out = process.readAllStandardOutput();
+    outcome.err = process.readAllStandardError();
+    return outcome;
+}
+
+QByteArray encoded(const QByteArray& plain)
+{
+    return LineCodec::encodeBytes(plain, LineCodec::kApplicationTitle) + "\r\n";
+}
+
+// A stored line with the given columns set and the others empty.
+QByteArray storedLine(const QMap<int, QByteArray>& columns)
+{
+    QByteArray line;
+    for (int column = 0; column < RecordColumns::StoredCount; ++column)
+        line += columns.value(column) + '|';
+    return line;
+}
+
+const QByteArray kHeader =
+    "Place,Satisfaction,Type,Comments,Contact,Tel Code,Telephone,Fax,Country,State,City,"
+    "Address,Specialty,Requires,Reservation,Recommended by,Cost,Price,Stars,Date Visited,"
+    "Email,Web,Date Modified,Upload mark\r\n";
+
+// A database with a rewritten line (Windows-1252 "é", a comma, quotes and a line break in
+// fields), a damaged line and a short appended line.
+QByteArray knownDatabase()
+{
+    const QByteArray first = storedLine({{0, "Caf\xE9, Zur"},
+                                         {1, "Good"},
+                                         {2, "Restaurant"},
+                                         {3, "Say \"hi\""},
+                                         {11, "1 Main St\r\nBack door"},
+                                         {22, "03-07-2006 09:05:07"},
+                                         {23, "*"}});
+    return encoded(first + "\r\n") + "ZZ\r\n" + encoded("Plain|Ok|");
+}
+
+const QByteArray kKnownCsv =
+    kHeader +
+    "\"Caf\xC3\xA9, Zur\",Good,Restaurant,\"Say \"\"hi\"\"\",,,,,,,,\"1 Main St\r\nBack door\","
+    ",,,,,,,,,,03-07-2006 09:05:07,*\r\n"
+    "Plain,Ok,,,,,,,,,,,,,,,,,,,,,,\r\n";
+
+RecordStore loaded(const TestFolder& folder)
+{
+    RecordStore store(folder.path());
+    store.LoadDatabase();
+    return store;
+}
+
+} // namespace
+
+class CliToolTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void exportWritesExactCsv();
+    void importAddsRecordsByHeader();
+    void importRefusesRowsThatCannotBeStored_data();
+    void importRefusesRowsThatCannotBeStored();
+    void checkCountsRecordsAndUnreadableLines();
+    void missingFoldersFilesAndBadCommandLines();
+    void defaultFolderIsTheToolsOwn();
+};
+
+void CliToolTest::exportWritesExactCsv()
+{
+    TestFolder folder;
+    QVERIFY(folder.write(QStringLiteral("Roamlog.ppd"), knownDatabase()));
+
+    const Outcome toStdout =
+        runTool({QStringLiteral("export"), QStringLiteral("--folder"), folder.path()});
+    QCOMPARE(toStdout.status, 0);
+    QCOMPARE(toStdout.out, kKnownCsv);
+    QVERIFY(toStdout.err.contains("1 unreadable lines"));
+
+    const QString output = folder.filePath(QStringLiteral("out.csv"));
+    const Outcome toFile = runTool({QStringLiteral("export"), QStringLiteral("--folder"),
+                                    folder.path(), QStringLiteral("--output"), output});
+    QCOMPARE(toFile.status, 0);
+    QVERIFY(toFile.out.isEmpty());
+    QCOMPARE(folder.read(QStringLiteral("out.csv")), kKnownCsv);
+
+    // No database file: the header alone.
+    TestFolder empty;
+    const Outcome none =
+        runTool({QStringLiteral("export"), QStringLiteral("--folder"), empty.path()});
+    QCOMPARE(none.status, 0);
+    QCOMPARE(none.out, kHeader);
+    QVERIFY(!QFile::exists(empty.filePath(QStringLiteral("Roamlog.ppd"))));
+}
+
+void CliToolTest::importAddsRecordsByHeader()
+{
+    TestFolder source;
+    QVERIFY(source.write(QStringLiteral("Roamlog.ppd"), knownDatabase()));
+    QVERIFY(source.write(QStringLiteral("all.csv"), kKnownCsv));
+
+    // Round trip: the export imported into an empty folder exports the same.
+    TestFolder target;
+    const Outcome first =
+        runTool({QStringLiteral("import"), source.filePath(QStringLiteral("all.csv")),
+                 QStringLiteral("--folder"), target.path()});
+    QCOMPARE(first.status, 0);
+    QVERIFY(first.err.isEmpty());
+    QVERIFY(!QFile::exists(target.filePath(QStringLiteral("Roamlog.bak"))));
+    // The second record has no Date Modified: the import gave it one.
+    const Outcome again =
+        runTool({QStringLiteral("export"), QStringLiteral("--folder"), target.path()});
+    const QByteArray firstRows = kKnownCsv.left(kKnownCsv.indexOf("Plain,"));
+    QCOMPARE(again.out.left(firstRows.size()), firstRows);
+    const QRegularExpression stamped(
+        QStringLiteral("^Plain,Ok,{21}\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d,\r\n$"));
+    QVERIFY2(stamped.match(QString::fromUtf8(again.out.mid(firstRows.size()))).hasMatch(),
+             again.out.mid(firstRows.size()).constData());
+
+    // Columns in another order and with another letter case, some missing, a byte order mark,
+    // LF row ends, a quoted line break and an empty line; an empty Date Modified becomes now.
+    const QByteArray before = target.read(QStringLiteral("Roamlog.ppd"));
+    QVERIFY(target.write(QStringLiteral("more.csv"),
+                         "\xEF\xBB\xBF"
+                         "city, PLACE ,Comments,date modified\n"
+                         "Paris,\"Le \"\"Bon\"\" caf\xC3\xA9\",\"two\nlines\",\n"
+                         "\n"
+                         "Rome,Trattoria\n"));
+    const QDateTime start = QDateTime::currentDateTime().addSecs(-1);
+    const Outcome more =
+        runTool({QStringLiteral("import"), target.filePath(QStringLiteral("more.csv")),
+                 QStringLiteral("--folder"), target.path()});
+    const QDateTime end = QDateTime::currentDateTime().addSecs(1);
+    QCOMPARE(more.status, 0);
+    QCOMPARE(target.read(QStringLiteral("Roamlog.bak")), before);
+
+    const RecordStore store = loaded(target);
+    QCOMPARE(store.rowCount(), 4);
+    QCOMPARE(store.row(0).field(RecordColumns::Place), QStringLiteral("Caf\u00E9, Zur"));
+    QCOMPARE(store.row(2).field(RecordColumns::Place), QStringLiteral("Le \"Bon\" caf\u00E9"));
+    QCOMPARE(store.row(2).field(RecordColumns::City), QStringLiteral("Paris"));
+    QCOMPARE(store.row(2).field(RecordColumns::Comments), QStringLiteral("two\nlines"));
+    QCOMPARE(store.row(3).field(RecordColumns::Place), QStringLiteral("Trattoria"));
+    QCOMPARE(store.row(3).field(RecordColumns::Comments), QString());
+    QCOMPARE(store.row(3).field(RecordColumns::UploadMark), QString());
+    for (int row = 2; row < 4; ++row) {
+        const QString stamp = store.row(row).field(RecordColumns::DateModified);
+        const QDateTime when = QDateTime::fromString(stamp, QStringLiteral("MM-dd-yyyy hh:mm:ss"));
+        QVERIFY2(when >= start && when <= end, qPrintable(stamp));
+    }
+}
+
+void CliToolTest::importRefusesRowsThatCannotBeStored_data()
+{
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<bool>("fullTable");
+    QTest::addColumn<QByteArray>("message");
+
+    const QByteArray head = "Place,Type,Comments\r\nGood row,Hotel,fine\r\n";
+    QTest::newRow("empty place") << head + ",Hotel,x\r\n"
+                                 << false << QByteArray("row 3, column Place:");
+    QTest::newRow("separator") << head + "Inn,Ho|tel,x\r\n"
+                               << false << QByteArray("row 3, column Type:");
+    QTest::newRow("outside Windows-1252") << head + "Inn,Hotel,snow \xE2\x98\x83\r\n"
+                                          << false << QByteArray("row 3, column Comments:");
+    QTest::newRow("line too long") << head + "Inn,Hotel," + QByteArray(16400, 'x') + "\r\n"
+                                   << false << QByteArray("row 3, column Comments:");
+    QTest::newRow("unknown header") << QByteArray("Place,Colour\r\nInn,red\r\n") << false
+                                    << QByteArray("row 1, column Colour:");
+    QTest::newRow("quote left open") << head + "Inn,\"Hotel\r\n"
+                                     << false << QByteArray("row 3, column Type:");
+    QTest::newRow("not UTF-8") << head + "Inn,Hotel,\xFF\r\n"
+                               << false << QByteArray("row 3, column Comments:");
+    QTest::newRow("table full") << QByteArray("Place\r\nOne more\r\n") << true
+                                << QByteArray("row 2:");
+}
+
+void CliToolTest::importRefusesRowsThatCannotBeStored()
+{
+    QFETCH(QByteArray, csv);
+    QFETCH(bool, fullTable);
+    QFETCH(QByteArray, message);
+
+    TestFolder folder;
+    QByteArray database = knownDatabase();
+    if (fullTable) {
+        const QByteArray line = encoded(storedLine({{0, "x"}}));
+        database = line.repeated(RecordTable::MaxRows);
+    }
+    QVERIFY(folder.write(QStringLiteral("Roamlog.ppd"), database));
+    QVERIFY(folder.write(QStringLiteral("in.csv"), csv));
+
+    const Outcome outcome =
+        runTool({QStringLiteral("import"), folder.filePath(QStringLiteral("in.csv")),
+                 QStringLiteral("--folder"), folder.path()});
+    QCOMPARE(outcome.status, 2);
+    QVERIFY2(outcome.err.contains(message), outcome.err.constData());
+    QVERIFY(outcome.err.contains("nothing was imported"));
+    QCOMPARE(folder.read(QStringLiteral("Roamlog.ppd")), database);
+    QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("Roamlog.bak"))));
+}
+
+void CliToolTest::checkCountsRecordsAndUnreadableLines()
+{
+    TestFolder folder;
+    const QStringList check = {QStringLiteral("check"), QStringLiteral("--folder"), folder.path()};
+
+    const Outcome none = runTool(check);
+    QCOMPARE(none.status, 0);
+    QCOMPARE(none.out.trimmed(), QByteArray("0 records, 0 unreadable lines"));
+
+    // Not hexadecimal, and hexadecimal without a field; empty lines are no lines at all.
+    const QByteArray damaged = knownDatabase() + "\r\n\r\n" + encoded("no separator here");
+    QVERIFY(folder.write(QStringLiteral("Roamlog.ppd"), damaged));
+    const Outcome counted = runTool(check);
+    QCOMPARE(counted.status, 1);
+    QCOMPARE(counted.out.trimmed(), QByteArray("2 records, 2 unreadable lines"));
+    QCOMPARE(folder.read(QStringLiteral("Roamlog.ppd")), damaged);
+
+    QVERIFY(folder.write(QStringLiteral("Roamlog.ppd"), encoded("A|") + encoded("B|")));
+    const Outcome clean = runTool(check);
+    QCOMPARE(clean.status, 0);
+    QCOMPARE(clean.out.trimmed(), QByteArray("2 records, 0 unreadable lines"));
+}
+
+void CliToolTest::missingFoldersFilesAndBadCommandLines()
+{
+    TestFolder folder;
+    const QString missing = folder.filePath(QStringLiteral("no such folder"));
+    const QList<QStringList> fileErrors = {
+        {QStringLiteral("check"), QStringLiteral("--folder"), missing},
+        {QStringLiteral("export"), QStringLiteral("--folder"), missing},
+        {QStringLiteral("import"), folder.filePath(QStringLiteral("x.csv")),
+         QStringLiteral("--folder"), missing},
+        {QStringLiteral("import"), folder.filePath(QStringLiteral("absent.csv")),
+         QStringLiteral("--folder"), folder.path()},
+        {QStringLiteral("export"), QStringLiteral("--folder"), folder.path(),
+         QStringLiteral("--output"), missing + QStringLiteral("/out.csv")},
+    };
+    for (const QStringList& arguments : fileErrors) {
+        const Outcome outcome = runTool(arguments);
+        QCOMPARE(outcome.status, 3);
+        QCOMPARE(outcome.err.count('\n'), 1);
+        QVERIFY(outcome.out.isEmpty());
+    }
+    QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("Roamlog.ppd"))));
+
+    const QList<QStringList> usageErrors = {
+        {},
+        {QStringLiteral("frobnicate")},
+        {QStringLiteral("import")},
+        {QStringLiteral("check"), QStringLiteral("--output"), QStringLiteral("x.csv")},
+        {QStringLiteral("check"), QStringLiteral("--bogus")},
+        {QStringLiteral("check"), QStringLiteral("extra")},
+    };
+    for (const QStringList& arguments : usageErrors) {
+        const Outcome outcome = runTool(arguments);
+        QCOMPARE(outcome.status, 64);
+        QCOMPARE(outcome.err.count('\n'), 1);
+    }
+    const Outcome help = runTool({QStringLiteral("--help")});
+    QCOMPARE(help.status, 0);
+    QVERIFY(help.out.contains("64"));
+}
+
+void CliToolTest::defaultFolderIsTheToolsOwn()
+{
+    TestFolder folder;
+    const QString copy = folder.filePath(QFileInfo(QStringLiteral(ROAMLOG_CLI_PATH)).fileName());
+    QVERIFY(QFile::copy(QStringLiteral(ROAMLOG_CLI_PATH), copy));
+    QVERIFY(folder.write(QStringLiteral("Roamlog.ppd"), knownDatabase()));
+
+    const Outcome outcome = runTool({QStringLiteral("check")}, copy);
+    QCOMPARE(outcome.status, 1);
+    QCOMPARE(outcome.out.trimmed(), QByteArray("2 records, 1 unreadable lines"));
+}
+
+QTEST_GUILESS_MAIN(CliToolTest)
+#include "CliToolTest.moc"
