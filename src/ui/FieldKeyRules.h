@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QChar>
+#include <QStringView>
+
+// What a typed character does in an entry box of the form, decided before the box inserts it.
+struct KeyOutcome
+{
+    enum Action {
+        Pass,              // the box inserts the character as typed
+        Swallow,           // nothing happens
+        SwallowCaretToEnd, // nothing is inserted and the caret moves to the end of the text
+        Insert             // the box inserts `character` instead of the typed one
+    };
+    Action action = Pass;
+    QChar character;
+};
+
+// The per-field key rules of the Text1 boxes. Indexes are those of the Text1 control array.
+namespace FieldKeyRules {
+
+inline constexpr int Telephone = 3;
+inline constexpr int DateVisited = 5;
+inline constexpr int RecommendedBy = 9;
+inline constexpr int Specialty = 11;
+inline constexpr int Comments = 12;
+inline constexpr int Web = 14;
+inline constexpr int Email = 15;
+
+// No field may hold the stored line's separator or a character that Windows-1252 lacks,
+// because either would corrupt the database file.
+bool isStorable(QChar ch);
+
+// The capital of a lower-case letter when Windows-1252 has that capital; ch itself otherwise.
+QChar capitalOf(QChar ch);
+
+// The capitalisation rules for one typed character; caret is where the character would go
+// (the start of the selection when text is selected).
+KeyOutcome capitalised(QStringView text, int caret, QChar typed);
+
+// The whole rule for a character typed into Text1(field).
+KeyOutcome forKey(int field, QStringView text, int caret, QChar typed);
+
+} // namespace FieldKeyRules
