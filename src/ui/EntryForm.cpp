@@ -120,6 +120,13 @@ void EntryForm::buildControls()
     m_label1[14]->setToolTip(priceTip);
     m_text1[20]->setToolTip(priceTip);
 
+    // Text boxes as high as the combo boxes, so that the captions of a row stand in line.
+    const int controlHeight = m_combo1[0]->sizeHint().height();
+    for (QLineEdit* box : m_text1) {
+        if (box != nullptr)
+            box->setMinimumHeight(qMax(controlHeight, box->sizeHint().height()));
+    }
+
     // Comments: one line of text in a box three lines high, across the whole form.
     QLineEdit* comments = m_text1[12];
     comments->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -230,7 +237,7 @@ void EntryForm::buildLayout()
             column = 0;
             lastRow = place.row;
         }
-        grid->addLayout(cellFor(place), gridRow, column, 1, place.columns, Qt::AlignBottom);
+        grid->addLayout(cellFor(place), gridRow, column, 1, place.columns);
         column += place.columns;
     }
     outer->addLayout(firstRow);
