@@ -27,11 +27,14 @@ QString headerAt(const QStringList& header, int field)
     return QStringLiteral("%1 (beyond the header)").arg(field + 1);
 }
 
-const QString kNothingImported = QStringLiteral("nothing was imported");
+QString nothingImported()
+{
+    return QStringLiteral("nothing was imported");
+}
 
 CommandResult refused(const QString& why)
 {
-    return {ExitStatus::Refused, {why, kNothingImported}};
+    return {ExitStatus::Refused, {why, nothingImported()}};
 }
 
 } // namespace
@@ -113,7 +116,7 @@ CommandResult ImportCommand::run(const QString& folder, const QString& csvPath,
         if (refusedRows > kMaxReportedRows)
             result.errors.append(QStringLiteral("%1 more rows cannot be stored")
                                      .arg(refusedRows - kMaxReportedRows));
-        result.errors.append(kNothingImported);
+        result.errors.append(nothingImported());
         result.status = ExitStatus::Refused;
         return result;
     }
