@@ -120,6 +120,12 @@ bool DateVisitedPicker::eventFilter(QObject* watched, QEvent* event)
     return QDateEdit::eventFilter(watched, event);
 }
 
+bool DateVisitedPicker::focusNextPrevChild(bool next)
+{
+    // Tab leaves the picker for the next field; the arrow keys move between the date's parts.
+    return QWidget::focusNextPrevChild(next);
+}
+
 void DateVisitedPicker::focusOutEvent(QFocusEvent* event)
 {
     QDateEdit::focusOutEvent(event);

@@ -136,9 +136,8 @@ void EntryForm::buildControls()
     m_command2->setObjectName(QStringLiteral("Command2"));
     m_command2->setIcon(Toolbar1Icons::icon(Toolbar1Icons::Picture::Switch));
     m_command2->setAutoRaise(true);
-    const int side = QFontMetrics(font()).height();
-    m_command2->setIconSize(QSize(side - 2, side - 2));
-    m_command2->setFixedSize(side + 2, side + 2);
+    const int side = QFontMetrics(font()).height() - 2;
+    m_command2->setIconSize(QSize(side, side));
 
     m_dtPicker1 = new DateVisitedPicker(m_text1[5], this);
     m_dtPicker1->setAccessibleName(m_label1[16]->text());

@@ -122,9 +122,10 @@ public:
         return scaledPixmap(size, mode, state, 1.0);
     }
 
+    // size is in device pixels already; scale only tells the density the pixmap is for.
     QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override
     {
-        QPixmap pixmap(size * scale);
+        QPixmap pixmap(size);
         pixmap.fill(Qt::transparent);
         {
             QPainter painter(&pixmap);

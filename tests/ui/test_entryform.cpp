@@ -1,0 +1,279 @@
+// The entry form as a whole: its controls and their names, the look at the window's size,
+// Toolbar1, the tab order, and the form's reading and writing of values.
+#include "test_entryform_support.h"
+
+#include "TestFolder.h"
+#include "store/PickLists.h"
+
+#include <QAbstractButton>
+#include <QDateEdit>
+#include <QLabel>
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QToolBar>
+#include <QToolButton>
+
+class TestEntryForm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void controlsCarryTheirNamesAndCaptions();
+    void controlsDoNotOverlapAndGrowWithTheWindow();
+    void toolbarButtonsAskForTheirCommands();
+    void valuesAreWrittenToBothMembersOfAPickListPair();
+    void tabOrderFollowsTheRowsOfTheForm();
+    void enterInAFieldGoesNowhere();
+};
+
+namespace {
+
+struct Captioned
+{
+    const char* name;
+    const char* caption;
+};
+
+// Every visible entry control with the caption the user reads above it.
+const Captioned kVisible[] = {
+    {"Text1(0)", "Business name"}, {"Combo1(1)", "Type"}, {"Combo1(0)", "Country"}, {"Text1(2)", "City"},
+    {"Text1(4)", "Address"}, {"Text1(19)", "State/Province"}, {"Text1(3)", "Telephone"},
+    {"Text1(13)", "Tel Code"}, {"Text1(8)", "Contact"}, {"Text1(11)", "Specialty"},
+    {"Combo1(5)", "Requirements"}, {"Combo1(2)", "Reservation"}, {"Combo1(3)", "Satisfaction"},
+    {"Combo1(4)", "Cost"}, {"Text1(20)", "Actual Price"}, {"Combo1(6)", "Posted (stars, forks, etc)"},
+    {"Text1(5)", "Date visited"}, {"Text1(9)", "Recommended by"}, {"Text1(14)", "Web"},
+    {"Text1(15)", "Email"}, {"Text1(12)", "Comments"},
+};
+
+QList<QToolButton*> toolbarButtons(const EntryForm& form)
+{
+    QList<QToolButton*> buttons;
+    for (QAction* action : form.toolbar1()->actions()) {
+        if (auto* button = qobject_cast<QToolButton*>(form.toolbar1()->widgetForAction(action)))
+            buttons.append(button);
+    }
+    return buttons;
+}
+
+} // namespace
+
+void TestEntryForm::controlsCarryTheirNamesAndCaptions()
+{
+    TestFolder folder;
+    FormWindow w;
+    QCOMPARE(w.form->objectName(), QStringLiteral("Frame1"));
+    QVERIFY(w.form->findChild<QFrame*>(QStringLiteral("Frame4")) != nullptr);
+    QCOMPARE(w.form->toolbar1()->objectName(), QStringLiteral("Toolbar1"));
+    QCOMPARE(w.form->toolbar1()->parentWidget()->objectName(), QStringLiteral("Frame4"));
+
+    QStringList captions;
+    for (QLabel* label : w.form->findChildren<QLabel*>())
+        captions.append(label->text());
+    for (const Captioned& entry : kVisible) {
+        QWidget* control = w.form->findChild<QWidget*>(QLatin1String(entry.name));
+        QVERIFY2(control != nullptr, entry.name);
+        QVERIFY2(control->isVisible(), entry.name);
+        QCOMPARE(control->accessibleName(), QLatin1String(entry.caption));
+        QVERIFY2(captions.contains(QLatin1String(entry.caption)), entry.caption);
+    }
+    for (int hidden : {1, 7, 6, 10, 16, 17, 18, 30}) {
+        QVERIFY(w.box(hidden) != nullptr);
+        QVERIFY(!w.box(hidden)->isVisible());
+    }
+    for (int missing = 21; missing < 30; ++missing) {
+        QVERIFY(w.box(missing) == nullptr);
+        QCOMPARE(w.form->text1(missing), QString());
+    }
+    for (int i = 0; i < EntryForm::ComboCount; ++i)
+        QVERIFY(w.combo(i)->isEditable());
+    QCOMPARE(w.form->findChild<QLabel*>(QStringLiteral("Label1(5)"))->text(), QStringLiteral("Telephone"));
+    QVERIFY(w.form->findChild<QAbstractButton*>(QStringLiteral("Command2"))->isVisible());
+    QVERIFY(!w.form->findChild<QListWidget*>(QStringLiteral("List1"))->isVisible());
+    auto* picker = w.form->findChild<QDateEdit*>(QStringLiteral("DTPicker1"));
+    QVERIFY(!picker->isVisible());
+    QCOMPARE(picker->date(), QDate(2006, 10, 22));
+    QCOMPARE(picker->minimumDate(), QDate(1601, 1, 1));
+    QCOMPARE(picker->maximumDate(), QDate(9999, 12, 31));
+
+    QLabel* price = w.form->findChild<QLabel*>(QStringLiteral("Label1(14)"));
+    QCOMPARE(price->text(), QStringLiteral("Actual Price"));
+    QCOMPARE(price->toolTip(), QStringLiteral("Actual Price (Room/Meal) specify 1p:$/4p:$/np:$"));
+
+    const QList<QToolButton*> buttons = toolbarButtons(*w.form);
+    QCOMPARE(buttons.size(), 3);
+    const QStringList names = {QStringLiteral("Add"), QStringLiteral("Replace"), QStringLiteral("Clear")};
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(buttons[i]->text(), names[i]);
+        QCOMPARE(buttons[i]->accessibleName(), names[i]);
+        QVERIFY(!buttons[i]->toolTip().isEmpty());
+        // The pictures are drawn for the size asked, so a high-density screen gets full detail.
+        const QPixmap sharp = buttons[i]->icon().pixmap(QSize(20, 20), 2.0);
+        QCOMPARE(sharp.size(), QSize(40, 40));
+        const QImage plain = buttons[i]->icon().pixmap(QSize(20, 20), 1.0).toImage();
+        QVERIFY(sharp.toImage().convertToFormat(QImage::Format_ARGB32)
+                != plain.scaled(40, 40).convertToFormat(QImage::Format_ARGB32));
+    }
+}
+
+void TestEntryForm::controlsDoNotOverlapAndGrowWithTheWindow()
+{
+    TestFolder folder;
+    FormWindow w;
+    QApplication::processEvents();
+    auto visibleControls = [&w] {
+        QList<QWidget*> controls;
+        for (QWidget* child : w.form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (child->isVisible())
+                controls.append(child);
+        }
+        return controls;
+    };
+    const QList<QWidget*> controls = visibleControls();
+    QVERIFY(controls.size() > 40);
+    for (QWidget* a : controls) {
+        QVERIFY2(w.form->rect().contains(a->geometry()), qPrintable(a->objectName()));
+        QVERIFY2(a->height() >= a->minimumSizeHint().height(), qPrintable(a->objectName()));
+        for (QWidget* b : controls) {
+            if (a != b && a->geometry().intersects(b->geometry()))
+                QFAIL(qPrintable(a->objectName() + QStringLiteral(" overlaps ") + b->objectName()));
+        }
+    }
+    const int placeWidth = w.box(0)->width();
+    const int commentsBottom = w.box(12)->geometry().bottom();
+    w.window.resize(1000, 640);
+    QApplication::processEvents();
+    QVERIFY(w.box(0)->width() > placeWidth + 150);
+    QVERIFY(w.box(12)->geometry().bottom() >= commentsBottom);
+    QVERIFY(w.form->rect().contains(w.box(12)->geometry()));
+}
+
+void TestEntryForm::toolbarButtonsAskForTheirCommands()
+{
+    TestFolder folder;
+    FormWindow w;
+    QSignalSpy add(w.form, &EntryForm::addRequested);
+    QSignalSpy replace(w.form, &EntryForm::replaceRequested);
+    QSignalSpy clear(w.form, &EntryForm::clearRequested);
+    const QList<QToolButton*> buttons = toolbarButtons(*w.form);
+
+    // A value typed into a pick-list box is in its field when a button is clicked, even while
+    // the box still has the focus.
+    w.enter(w.combo(1));
+    typeText(w.focused(), QStringLiteral("Inn"));
+    QTest::mouseClick(buttons[0], Qt::LeftButton);
+    QCOMPARE(add.size(), 1);
+    QCOMPARE(w.form->text1(7), QStringLiteral("Inn"));
+    QTest::mouseClick(buttons[1], Qt::LeftButton);
+    QTest::mouseClick(buttons[2], Qt::LeftButton);
+    QCOMPARE(replace.size(), 1);
+    QCOMPARE(clear.size(), 1);
+    QCOMPARE(add.size(), 1);
+}
+
+void TestEntryForm::valuesAreWrittenToBothMembersOfAPickListPair()
+{
+    TestFolder folder;
+    FormWindow w;
+    PickLists lists;
+    lists.lists[1] = QStringList{QStringLiteral("Hotel"), QStringLiteral("Hostel")};
+    lists.lists[0] = QStringList{QStringLiteral("France"), QStringLiteral("Italy")};
+    lists.telephoneCodes = QStringList{QStringLiteral("33"), QStringLiteral("39")};
+
+    // Loading the lists does not put their first entry into an empty box.
+    w.form->LoadPickLists(lists);
+    QCOMPARE(w.combo(1)->count(), 2);
+    QCOMPARE(w.combo(1)->currentText(), QString());
+    QCOMPARE(w.form->text1(7), QString());
+    QCOMPARE(w.form->list1()->count(), 2);
+    QCOMPARE(w.form->list1()->item(1)->text(), QStringLiteral("39"));
+
+    w.form->setText1(7, QStringLiteral("Hostel"));
+    w.form->setText1(1, QStringLiteral("Narnia"));
+    w.form->setText1(0, QStringLiteral("Hotel Miramar"));
+    w.form->setText1(30, QStringLiteral("555 9999"));
+    QCOMPARE(w.combo(1)->currentText(), QStringLiteral("Hostel"));
+    QCOMPARE(w.combo(0)->currentText(), QStringLiteral("Narnia"));
+    QCOMPARE(w.form->text1(1), QStringLiteral("Narnia"));
+    QCOMPARE(w.form->text1(30), QStringLiteral("555 9999"));
+
+    // A second load keeps what the boxes show.
+    w.form->LoadPickLists(lists);
+    QCOMPARE(w.combo(1)->currentText(), QStringLiteral("Hostel"));
+    QCOMPARE(w.combo(1)->count(), 2);
+
+    w.form->ClearEntryFields();
+    for (int i = 0; i < EntryForm::TextCount; ++i)
+        QCOMPARE(w.form->text1(i), QString());
+    for (int i = 0; i < EntryForm::ComboCount; ++i)
+        QCOMPARE(w.combo(i)->currentText(), QString());
+    QCOMPARE(w.combo(1)->count(), 2);
+}
+
+void TestEntryForm::tabOrderFollowsTheRowsOfTheForm()
+{
+    TestFolder folder;
+    FormWindow w;
+    w.form->setText1(5, QStringLiteral("kept as it is"));
+    w.enter(w.box(0));
+    const QStringList expected = {
+        QStringLiteral("Text1(0)"),  QStringLiteral("Combo1(1)"), QStringLiteral("Combo1(0)"),
+        QStringLiteral("Text1(2)"),  QStringLiteral("Text1(4)"),  QStringLiteral("Text1(19)"),
+        QStringLiteral("Command2"),  QStringLiteral("Text1(3)"),  QStringLiteral("Text1(13)"),
+        QStringLiteral("Text1(8)"),  QStringLiteral("Text1(11)"), QStringLiteral("Combo1(5)"),
+        QStringLiteral("Combo1(2)"), QStringLiteral("Combo1(3)"), QStringLiteral("Combo1(4)"),
+        QStringLiteral("Text1(20)"), QStringLiteral("Combo1(6)"), QStringLiteral("DTPicker1"),
+        QStringLiteral("Text1(9)"),  QStringLiteral("Text1(14)"), QStringLiteral("Text1(15)"),
+        QStringLiteral("Text1(12)"),
+    };
+    auto focusedName = [&w] {
+        QWidget* widget = w.focused();
+        // The editor inside a combo box or the picker stands for its box.
+        while (widget != nullptr && widget->objectName().isEmpty())
+            widget = widget->parentWidget();
+        return widget != nullptr ? widget->objectName() : QString();
+    };
+    QStringList forward;
+    for (int i = 0; i < expected.size(); ++i) {
+        forward.append(focusedName());
+        w.tab();
+    }
+    QCOMPARE(forward, expected);
+
+    // And back again, through the picker without stopping twice at the date.
+    w.enter(w.box(9));
+    QStringList backward;
+    for (int i = 0; i < 4; ++i) {
+        backward.append(focusedName());
+        w.tab(true);
+    }
+    QCOMPARE(backward, (QStringList{QStringLiteral("Text1(9)"), QStringLiteral("DTPicker1"),
+                                    QStringLiteral("Combo1(6)"), QStringLiteral("Text1(20)")}));
+    QCOMPARE(w.form->text1(5), QStringLiteral("kept as it is"));
+}
+
+void TestEntryForm::enterInAFieldGoesNowhere()
+{
+    TestFolder folder;
+    FormWindow w;
+    struct EnterCounter : QObject
+    {
+        int seen = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return)
+                ++seen;
+            return false;
+        }
+    } counter;
+    w.form->installEventFilter(&counter);
+    w.window.installEventFilter(&counter);
+    w.enter(w.box(0));
+    QTest::keyClicks(w.box(0), QStringLiteral("hotel.example"));
+    QTest::keyClick(w.box(0), Qt::Key_Return);
+    QCOMPARE(counter.seen, 0);
+    QCOMPARE(w.form->text1(0), QStringLiteral("Hotel.example"));
+    QCOMPARE(w.focused(), w.box(0));
+}
+
+QTEST_MAIN(TestEntryForm)
+#include "test_entryform.moc"

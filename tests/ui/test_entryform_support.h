@@ -1,0 +1,65 @@
+#pragma once
+
+#include "ui/EntryForm.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QList>
+#include <QTest>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include <memory>
+
+// The entry form in a window of its own, shown and active, with an opener that only records
+// what the Place link would open.
+struct FormWindow
+{
+    FormWindow()
+    {
+        window.resize(694, 460);
+        auto* layout = new QVBoxLayout(&window);
+        form = new EntryForm([this](const QUrl& url) { opened.append(url); });
+        layout->addWidget(form);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        if (!QTest::qWaitForWindowActive(&window))
+            qWarning("form window not active");
+    }
+
+    QLineEdit* box(int index) const { return form->findChild<QLineEdit*>(QStringLiteral("Text1(%1)").arg(index)); }
+    QComboBox* combo(int index) const { return form->findChild<QComboBox*>(QStringLiteral("Combo1(%1)").arg(index)); }
+    QWidget* focused() const { return QApplication::focusWidget(); }
+
+    // Gives a box the focus by the keyboard, as Tab does.
+    void enter(QWidget* widget) const
+    {
+        widget->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+    }
+    void tab(bool backwards = false) const
+    {
+        QTest::keyClick(focused(), Qt::Key_Tab, backwards ? Qt::ShiftModifier : Qt::NoModifier);
+        QApplication::processEvents();
+    }
+
+    QWidget window;
+    EntryForm* form = nullptr;
+    QList<QUrl> opened;
+};
+
+// Types text into the widget that has the focus, one key per character, with the character's
+// own text (QTest::keyClicks cannot type characters outside Latin-1).
+inline void typeText(QWidget* widget, const QString& text)
+{
+    for (const QChar ch : text) {
+        const auto key = ch.isLetterOrNumber() && ch.unicode() < 128 ? Qt::Key(ch.toUpper().unicode()) : Qt::Key_unknown;
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(widget, &release);
+    }
+}
