@@ -28,7 +28,8 @@ void EntryLineEdit::keyPressEvent(QKeyEvent* event)
         return;
     }
     const QString typed = event->text();
-    if (typed.isEmpty() || typed.front().unicode() < 32 || typed.front().unicode() == 127) {
+    if (typed.isEmpty() || typed.front().unicode() < 32 || typed.front().unicode() == 127
+        || FieldKeyRules::isShortcut(event->modifiers())) {
         QLineEdit::keyPressEvent(event);
         return;
     }

@@ -9,6 +9,12 @@ bool isStorable(QChar ch)
     return ch != u'|' && Cp1252::canEncode(ch);
 }
 
+bool isShortcut(Qt::KeyboardModifiers modifiers)
+{
+    const bool control = modifiers.testAnyFlags(Qt::ControlModifier | Qt::MetaModifier);
+    return control && !modifiers.testFlag(Qt::AltModifier);
+}
+
 QChar capitalOf(QChar ch)
 {
     if (!ch.isLower())

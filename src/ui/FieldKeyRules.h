@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QChar>
+#include <QtCore/qnamespace.h>
 #include <QStringView>
 
 // What a typed character does in an entry box of the form, decided before the box inserts it.
@@ -30,6 +31,10 @@ inline constexpr int Email = 15;
 // No field may hold the stored line's separator or a character that Windows-1252 lacks,
 // because either would corrupt the database file.
 bool isStorable(QChar ch);
+
+// Whether a key with these modifiers is a command (Ctrl+V) rather than a character; AltGr
+// arrives as Ctrl+Alt on Windows and types characters.
+bool isShortcut(Qt::KeyboardModifiers modifiers);
 
 // The capital of a lower-case letter when Windows-1252 has that capital; ch itself otherwise.
 QChar capitalOf(QChar ch);

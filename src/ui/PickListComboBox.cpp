@@ -125,7 +125,8 @@ void PickListComboBox::resetCompletion()
 void PickListComboBox::keyPressEvent(QKeyEvent* event)
 {
     const QString typed = event->text();
-    if (typed.isEmpty() || typed.front().unicode() < 32 || typed.front().unicode() == 127) {
+    if (typed.isEmpty() || typed.front().unicode() < 32 || typed.front().unicode() == 127
+        || FieldKeyRules::isShortcut(event->modifiers())) {
         QComboBox::keyPressEvent(event);
         return;
     }
