@@ -9,7 +9,7 @@
 #include "ui/RecordListModel.h"
 #include "ui/RecordListView.h"
 
-#include <QComboBox>
+#include <QLineEdit>
 #include <QWidget>
 
 #include <array>
@@ -18,9 +18,6 @@ namespace {
 
 // The Text1 box of each column 0 to 21.
 constexpr std::array<int, 22> kText1ForColumn = {0, 10, 7, 12, 8, 13, 3, 30, 1, 19, 2, 4, 11, 17, 6, 9, 16, 20, 18, 5, 15, 14};
-
-// The hidden Text1 box of each Combo1 box.
-constexpr std::array<int, 7> kText1ForCombo = {1, 7, 6, 10, 16, 17, 18};
 
 constexpr int kWebBox = 14;
 
@@ -40,15 +37,6 @@ EntryCommands::EntryCommands(EntryForm* form, RecordStore& store, RecordListMode
 int EntryCommands::text1ForColumn(int column)
 {
     return column >= 0 && column < int(kText1ForColumn.size()) ? kText1ForColumn[size_t(column)] : -1;
-}
-
-int EntryCommands::comboForText1(int text1Index)
-{
-    for (size_t combo = 0; combo < kText1ForCombo.size(); ++combo) {
-        if (kText1ForCombo[combo] == text1Index)
-            return int(combo);
-    }
-    return -1;
 }
 
 QString EntryCommands::dateStamp(const QDateTime& when)
@@ -203,13 +191,8 @@ void EntryCommands::ShowRecord(int row)
         return;
     const TravelRecord& record = m_store.row(row);
     for (int column = 0; column <= RecordColumns::Web; ++column) {
-        const int box = text1ForColumn(column);
-        const QString value = record.field(column);
-        m_form->setText1(box, value);
-        if (const int combo = comboForText1(box); combo >= 0) {
-            if (QComboBox* comboBox = m_form->combo1(combo))
-                comboBox->setCurrentText(value);
-        }
+        // A pick-list field's hidden box shows its value in the combo box as well.
+        m_form->setText1(text1ForColumn(column), record.field(column));
     }
     m_window->setWindowTitle(title() + QStringLiteral("@: ") + record.field(RecordColumns::Place)
                              + QStringLiteral(" - Modified: ") + record.field(RecordColumns::DateModified));
@@ -217,7 +200,7 @@ void EntryCommands::ShowRecord(int row)
 
 void EntryCommands::focusPlace()
 {
-    if (auto* place = m_form->findChild<QWidget*>(QStringLiteral("Text1(0)")))
+    if (QWidget* place = m_form->text1Box(0))
         place->setFocus(Qt::OtherFocusReason);
 }
 

@@ -38,8 +38,6 @@ public:
 
     // The Text1 box that edits a column from 0 to 21.
     static int text1ForColumn(int column);
-    // The Combo1 box whose value lives in a Text1 box, or -1.
-    static int comboForText1(int text1Index);
 
     // "MM-dd-yyyy hh:mm:ss" on the 24-hour clock, whatever the user's date settings.
     static QString dateStamp(const QDateTime& when);

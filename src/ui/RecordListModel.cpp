@@ -5,7 +5,7 @@
 #include "store/RecordStore.h"
 
 #include <QCollator>
-#include <QSize>
+#include <QLocale>
 
 #include <algorithm>
 #include <numeric>
@@ -39,8 +39,6 @@ QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, i
         return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole)
         return RecordColumns::header(section);
-    if (role == Qt::SizeHintRole)
-        return QSize(RecordColumns::twipsToPixels(RecordColumns::widthTwips(section)), 0);
     return {};
 }
 
@@ -55,7 +53,11 @@ void RecordListModel::sort(int column, Qt::SortOrder order)
     if (column < 0 || column >= RecordColumns::Count)
         return;
     const int rows = m_store.rowCount();
-    QCollator collator;
+    // Alphabetical in the user's language; the C locale has no alphabet, so English stands in.
+    QLocale locale;
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    QCollator collator(locale);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::vector<QCollatorSortKey> keys;
     keys.reserve(size_t(rows));

@@ -31,6 +31,10 @@ RecordListView::RecordListView(RecordListModel* model, QWidget* parent)
         setColumnWidth(column, RecordColumns::twipsToPixels(RecordColumns::widthTwips(column)));
     // The upload mark is the program's own bookkeeping; the user never sees it.
     setColumnHidden(RecordColumns::UploadMark, true);
+    // A header click sorts; it must not select the column as well, since Replace and Remove
+    // act on the selected record.
+    disconnect(horizontalHeader(), &QHeaderView::sectionPressed, this, nullptr);
+    disconnect(horizontalHeader(), &QHeaderView::sectionEntered, this, nullptr);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &RecordListView::sortByHeader);
 }
 

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "app/ShellOpen.h"
+
+#include <QList>
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <memory>
+
+class FrmScrn;
+class QAction;
+class QMenu;
+class QWidget;
+class TestFolder;
+
+// A main window over a test folder, shown offscreen, with the documents it opens recorded.
+struct WindowUnderTest
+{
+    explicit WindowUnderTest(const TestFolder& folder, bool loadDatabase = true);
+    ~WindowUnderTest();
+
+    FrmScrn* operator->() const { return window.get(); }
+
+    QWidget* control(const QString& objectName) const;
+    // Gives a box the focus and types into it.
+    void type(const QString& objectName, const QString& text) const;
+    // Toolbar1 button 1 (Add), 2 (Replace) or 3 (Clear), clicked with the mouse.
+    void clickToolbar1(int index) const;
+    void clickToolbar2(int index) const;
+    void showViewTab() const;
+    // A click with the button on the first cell of a row of ListView1.
+    void clickRow(int row, Qt::MouseButton button) const;
+    // Right click on a row, then a click on an item of the Other menu that pops up.
+    void chooseFromOtherMenu(int row, const QString& objectName) const;
+    void clickHeader(int column) const;
+    // The column texts of a row of the list.
+    QStringList listRow(int row) const;
+
+    QList<QUrl> opened;
+    std::unique_ptr<FrmScrn> window;
+};
+
+// A click on a visible menu's item.
+void clickMenuItem(QMenu* menu, QAction* action);
+
+// Each record a list of its 24 stored fields.
+using Records = QList<QStringList>;
+
+// Writes the database as a full rewrite does.
+void writeDatabase(const TestFolder& folder, const Records& records);
+// The records that the database file holds, decoded line by line.
+Records readDatabase(const TestFolder& folder, const QString& name = QStringLiteral("Roamlog.ppd"));
+// A record of 24 fields with the given ones set (column, text).
+QStringList record(std::initializer_list<std::pair<int, QString>> fields);
+
+// Answers the next message box with OK and keeps its texts.
+class MessageCatcher
+{
+public:
+    MessageCatcher();
+    ~MessageCatcher();
+    QString text() const;
+    QString details() const;
+    QString caption() const;
+    int count() const;
+
+private:
+    struct State;
+    std::shared_ptr<State> m_state;
+};
