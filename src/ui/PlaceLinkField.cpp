@@ -11,7 +11,7 @@ constexpr int ShortestAfterDot = 3;
 } // namespace
 
 PlaceLinkField::PlaceLinkField(QLineEdit* place, QWidget* frame, ShellOpen open, QObject* parent)
-    : QObject(parent), m_place(place), m_frame(frame), m_open(std::move(open))
+    : QObject(parent), m_place(place), m_frame(frame), m_open(std::move(open)), m_textCursor(place->cursor())
 {
     m_place->setMouseTracking(true);
     m_frame->setMouseTracking(true);
@@ -68,7 +68,7 @@ void PlaceLinkField::showAsText()
     m_place->setFont(font);
     // Back to the colours of the system.
     m_place->setPalette(QPalette());
-    m_place->unsetCursor();
+    m_place->setCursor(m_textCursor);
 }
 
 bool PlaceLinkField::isFrameBackground(const QPoint& pos) const

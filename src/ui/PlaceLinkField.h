@@ -3,6 +3,7 @@
 #include "app/ShellOpen.h"
 
 #include <QColor>
+#include <QCursor>
 #include <QObject>
 #include <QUrl>
 
@@ -43,4 +44,5 @@ private:
     QLineEdit* m_place;
     QWidget* m_frame;
     ShellOpen m_open;
+    QCursor m_textCursor;
 };
