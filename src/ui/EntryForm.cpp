@@ -136,8 +136,10 @@ void EntryForm::buildControls()
     m_command2->setObjectName(QStringLiteral("Command2"));
     m_command2->setIcon(Toolbar1Icons::icon(Toolbar1Icons::Picture::Switch));
     m_command2->setAutoRaise(true);
-    const int side = QFontMetrics(font()).height() - 2;
-    m_command2->setIconSize(QSize(side, side));
+    // As high as its caption, so the Telephone row is no taller than the others.
+    const int side = m_label1[TelephoneCaption]->sizeHint().height();
+    m_command2->setIconSize(QSize(side - 4, side - 4));
+    m_command2->setFixedSize(side + 2, side);
 
     m_dtPicker1 = new DateVisitedPicker(m_text1[5], this);
     m_dtPicker1->setAccessibleName(m_label1[16]->text());
@@ -191,8 +193,8 @@ void EntryForm::buildToolbar1()
 void EntryForm::buildLayout()
 {
     auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(8, 6, 8, 6);
-    outer->setSpacing(6);
+    outer->setContentsMargins(8, 4, 8, 4);
+    outer->setSpacing(4);
 
     auto cellFor = [this](const FieldPlace& place) {
         auto* cell = new QVBoxLayout;
@@ -218,7 +220,7 @@ void EntryForm::buildLayout()
     firstRow->addWidget(m_frame4, 0, Qt::AlignBottom);
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(8);
-    grid->setVerticalSpacing(5);
+    grid->setVerticalSpacing(4);
     constexpr int GridColumns = 12;
     for (int column = 0; column < GridColumns; ++column)
         grid->setColumnStretch(column, 1);

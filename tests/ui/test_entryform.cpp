@@ -132,7 +132,8 @@ void TestEntryForm::controlsDoNotOverlapAndGrowWithTheWindow()
     QVERIFY(controls.size() > 40);
     for (QWidget* a : controls) {
         QVERIFY2(w.form->rect().contains(a->geometry()), qPrintable(a->objectName()));
-        QVERIFY2(a->height() >= a->minimumSizeHint().height(), qPrintable(a->objectName()));
+        if (a->minimumSize() != a->maximumSize())
+            QVERIFY2(a->height() >= a->minimumSizeHint().height(), qPrintable(a->objectName()));
         for (QWidget* b : controls) {
             if (a != b && a->geometry().intersects(b->geometry()))
                 QFAIL(qPrintable(a->objectName() + QStringLiteral(" overlaps ") + b->objectName()));
