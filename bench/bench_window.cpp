@@ -1,0 +1,234 @@
+// The main window with a full record list (32,767 records), offscreen: how long the list takes to
+// paint after the load, a sort by one column, a click that shows a record in the form, and
+// Replace / Remove with the rewrite of the whole file. Also reports the resident memory.
+#include "app/ProgramValues.h"
+#include "store/DatabaseFile.h"
+#include "store/RecordColumns.h"
+#include "store/RecordTable.h"
+#include "ui/EntryCommands.h"
+#include "ui/EntryForm.h"
+#include "ui/FrmScrn.h"
+#include "ui/RecordListModel.h"
+#include "ui/RecordListView.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QMouseEvent>
+#include <QRandomGenerator>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace {
+
+constexpr int kRecords = RecordTable::MaxRows;
+
+// A log of realistic records: names, places, prices and dates of many lengths.
+QByteArray generatedDatabase()
+{
+    const QStringList kinds{QStringLiteral("Hotel"), QStringLiteral("Hostel"), QStringLiteral("Restaurant"),
+                            QStringLiteral("Cafe"), QStringLiteral("Shop"), QStringLiteral("Inn")};
+    const QStringList cities{QStringLiteral("Lisbon"), QStringLiteral("Porto"), QStringLiteral("Rome"),
+                             QStringLiteral("Zürich"), QStringLiteral("Oslo"), QStringLiteral("Kraków"),
+                             QStringLiteral("Sevilla"), QStringLiteral("Québec")};
+    const QStringList words{QStringLiteral("Grand"), QStringLiteral("Central"), QStringLiteral("Miramar"),
+                            QStringLiteral("Sol"), QStringLiteral("Royal"), QStringLiteral("Old Town"),
+                            QStringLiteral("Harbour"), QStringLiteral("Garden")};
+    QRandomGenerator random(2006);
+    RecordTable table;
+    table.reserve(kRecords);
+    for (int i = 0; i < kRecords; ++i) {
+        TravelRecord record;
+        const QString kind = kinds[random.bounded(int(kinds.size()))];
+        const QString city = cities[random.bounded(int(cities.size()))];
+        record.setField(RecordColumns::Place, QStringLiteral("%1 %2 %3").arg(words[random.bounded(int(words.size()))], kind).arg(i));
+        record.setField(RecordColumns::Satisfaction, QStringLiteral("Good"));
+        record.setField(RecordColumns::Type, kind);
+        record.setField(RecordColumns::Comments, QStringLiteral("Quiet room at the back, breakfast until ten; ask for %1.").arg(i % 97));
+        record.setField(RecordColumns::Contact, QStringLiteral("Ana Sousa"));
+        record.setField(RecordColumns::TelCode, QStringLiteral("351"));
+        record.setField(RecordColumns::Telephone, QStringLiteral("21 %1").arg(random.bounded(1000000, 9999999)));
+        record.setField(RecordColumns::Country, QStringLiteral("Portugal"));
+        record.setField(RecordColumns::City, city);
+        record.setField(RecordColumns::Address, QStringLiteral("Rua das Flores %1").arg(random.bounded(1, 300)));
+        record.setField(RecordColumns::Price, QStringLiteral("1p:$%1").arg(random.bounded(20, 400)));
+        record.setField(RecordColumns::DateVisited,
+                        QStringLiteral("%1/%2/%3").arg(random.bounded(1, 13)).arg(random.bounded(1, 29)).arg(random.bounded(1995, 2007)));
+        record.setField(RecordColumns::Web, QStringLiteral("http://www.place%1.example").arg(i));
+        record.setField(RecordColumns::DateModified, QStringLiteral("03-07-2006 09:05:07"));
+        record.setField(RecordColumns::UploadMark, i % 3 == 0 ? QStringLiteral("*") : QString());
+        table.append(std::move(record));
+    }
+    return DatabaseFile::rewrittenContent(table);
+}
+
+// One window over a folder holding the generated log, kept for all benchmarks.
+struct Fixture
+{
+    Fixture()
+    {
+        QFile file(folder.filePath(QLatin1String(DatabaseFile::kFileName)));
+        if (!file.open(QIODevice::WriteOnly) || file.write(generatedDatabase()) < 0)
+            qFatal("cannot write the benchmark database");
+        file.close();
+        window = std::make_unique<FrmScrn>(ProgramValues::forFolder(folder.path()), [](const QUrl&) {});
+        window->show();
+        window->LoadDatabase();
+        window->ssTab1()->setCurrentIndex(FrmScrn::ViewTab);
+        QCoreApplication::processEvents();
+    }
+
+    QTemporaryDir folder;
+    std::unique_ptr<FrmScrn> window;
+};
+
+Fixture& fixture()
+{
+    static Fixture instance;
+    return instance;
+}
+
+void paintList(FrmScrn& window)
+{
+    QWidget* viewport = window.listView1()->viewport();
+    viewport->repaint();
+    benchmark::DoNotOptimize(viewport->grab());
+}
+
+// A press and release of the left button on a row, as the user clicks it.
+void clickRow(RecordListView* list, int row)
+{
+    list->scrollTo(list->model()->index(row, 0));
+    const QPointF at = list->visualRect(list->model()->index(row, 0)).center();
+    const QPointF global = list->viewport()->mapToGlobal(at);
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &press);
+    QApplication::sendEvent(list->viewport(), &release);
+}
+
+void BM_LoadDatabase(benchmark::State& state)
+{
+    FrmScrn& window = *fixture().window;
+    for (auto _ : state) {
+        window.LoadDatabase();
+        benchmark::DoNotOptimize(window.store().rowCount());
+    }
+}
+
+void BM_ListPaintedAfterLoad(benchmark::State& state)
+{
+    FrmScrn& window = *fixture().window;
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.LoadDatabase();
+        state.ResumeTiming();
+        QCoreApplication::processEvents();
+        paintList(window);
+    }
+}
+
+void BM_SortByHeader(benchmark::State& state)
+{
+    FrmScrn& window = *fixture().window;
+    const int column = int(state.range(0));
+    for (auto _ : state) {
+        window.listView1()->sortByHeader(column);
+        QCoreApplication::processEvents();
+    }
+    state.SetLabel(RecordColumns::header(column).toStdString());
+}
+
+void BM_ClickFillsForm(benchmark::State& state)
+{
+    FrmScrn& window = *fixture().window;
+    int row = 0;
+    for (auto _ : state) {
+        row = (row + 7919) % kRecords;
+        clickRow(window.listView1(), row);
+    }
+    if (window.entryForm()->text1(0) != window.store().row(row).field(0))
+        state.SkipWithError("the form does not show the clicked record");
+}
+
+void BM_Replace(benchmark::State& state)
+{
+    FrmScrn& window = *fixture().window;
+    const int row = kRecords / 2;
+    for (auto _ : state) {
+        state.PauseTiming();
+        clickRow(window.listView1(), row);
+        window.entryForm()->setText1(2, QStringLiteral("Faro"));
+        state.ResumeTiming();
+        window.entryCommands()->toolbar1Click(2);
+    }
+    if (window.store().row(row).field(RecordColumns::City) != QLatin1String("Faro"))
+        state.SkipWithError("Replace did not change the record");
+}
+
+void BM_Remove(benchmark::State& state)
+{
+    FrmScrn& window = *fixture().window;
+    const int row = kRecords / 3;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const TravelRecord removed = window.store().row(row);
+        clickRow(window.listView1(), row);
+        state.ResumeTiming();
+        window.entryCommands()->RemoveEntry();
+        state.PauseTiming();
+        if (window.store().rowCount() != kRecords - 1)
+            state.SkipWithError("Remove did not remove the record");
+        window.recordModel()->insertRecord(row, removed);
+        state.ResumeTiming();
+    }
+}
+
+void BM_ResidentMemory(benchmark::State& state)
+{
+    fixture();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(fixture().window->store().rowCount());
+#ifdef __linux__
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:"))
+                state.counters["resident_MB"] = line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+        }
+    }
+#endif
+}
+
+} // namespace
+
+BENCHMARK(BM_LoadDatabase)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListPaintedAfterLoad)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortByHeader)->Arg(RecordColumns::Place)->Arg(RecordColumns::City)->Arg(RecordColumns::DateVisited)->Arg(RecordColumns::Comments)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ClickFillsForm)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Replace)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Remove)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ResidentMemory)->Iterations(1);
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    // The window reads and writes settings: keep them away from the user's.
+    QStandardPaths::setTestModeEnabled(true);
+    const QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+    QApplication::setOrganizationName(QStringLiteral("Fenwary"));
+    QApplication::setApplicationName(QStringLiteral("Roamlog"));
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
