@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalBlocker>
+#include <QWheelEvent>
 
 namespace {
 
@@ -34,6 +35,8 @@ PickListComboBox::PickListComboBox(int box, QLineEdit* field, QWidget* parent)
 {
     setObjectName(QStringLiteral("Combo1(%1)").arg(box));
     setEditable(true);
+    // The wheel over a box that the user is not editing scrolls the form instead (below).
+    setFocusPolicy(Qt::StrongFocus);
     setInsertPolicy(QComboBox::NoInsert);
     // The box completes from its own list (below), not with Qt's completer.
     setCompleter(nullptr);
@@ -166,4 +169,14 @@ bool PickListComboBox::complete(QChar typed)
         return true;
     }
     return false;
+}
+
+void PickListComboBox::wheelEvent(QWheelEvent* event)
+{
+    // Scrolling over the form must not change a value the user is not editing.
+    if (!hasFocus()) {
+        event->ignore();
+        return;
+    }
+    QComboBox::wheelEvent(event);
 }
