@@ -40,7 +40,7 @@ public:
     // starting another while one waits gives the second one a failure.
     void fetchLater(const QString& address, std::function<void(const FetchResult&)> done);
 
-    bool isBusy() const { return m_pending != nullptr; }
+    bool isBusy() const { return m_pending != nullptr || m_fetching; }
 
 private:
     QNetworkReply* startRequest(const QString& address, QString* whyNot);
@@ -49,5 +49,6 @@ private:
 
     QNetworkAccessManager* m_network;
     QNetworkReply* m_pending = nullptr;
+    bool m_fetching = false; // a FetchText is waiting for its reply
     int m_timeoutMs = kDefaultTimeoutMs;
 };
