@@ -96,12 +96,21 @@ QByteArray DatabaseFile::appendedLine(const TravelRecord& record)
 
 QByteArray DatabaseFile::rewrittenContent(const RecordTable& table)
 {
+    // Sized before it is filled: a full log is some 16 MB, and growing the buffer step by
+    // step costs as much as the encoding itself.
+    qsizetype size = 0;
+    for (int i = 0; i < table.rowCount(); ++i)
+        size += (table.row(i).fileLine().size() + 2) * 2 + 2; // never shorter than the key
+    for (const QByteArray& line : table.unreadableLines())
+        size += line.size() + 2;
     QByteArray out;
+    out.reserve(size);
     QByteArray plain;
     for (int i = 0; i < table.rowCount(); ++i) {
-        plain = table.row(i).fileLine().toByteArray();
+        plain.truncate(0); // keeps the buffer for the next row
+        plain += table.row(i).fileLine();
         plain += kLineEnd;
-        out += LineCodec::encodeBytes(plain, kKey);
+        LineCodec::appendEncoded(out, plain, kKey);
         out += kLineEnd;
     }
     for (const QByteArray& line : table.unreadableLines()) {

@@ -34,7 +34,7 @@ int hexValue(char c)
 
 namespace LineCodec {
 
-QByteArray encodeBytes(QByteArrayView plain, QByteArrayView key)
+void appendEncoded(QByteArray& out, QByteArrayView plain, QByteArrayView key)
 {
     const qsizetype keyLength = key.size();
     QByteArray padded;
@@ -48,8 +48,9 @@ QByteArray encodeBytes(QByteArrayView plain, QByteArrayView key)
         text = padded;
     }
 
-    QByteArray out(text.size() * 2, Qt::Uninitialized);
-    char* dst = out.data();
+    const qsizetype start = out.size();
+    out.resize(start + text.size() * 2);
+    char* dst = out.data() + start;
     qsizetype k = 0;
     for (const char c : text) {
         const auto v = static_cast<unsigned char>(c ^ key[k]);
@@ -58,6 +59,13 @@ QByteArray encodeBytes(QByteArrayView plain, QByteArrayView key)
         if (++k == keyLength)
             k = 0;
     }
+}
+
+QByteArray encodeBytes(QByteArrayView plain, QByteArrayView key)
+{
+    QByteArray out;
+    out.reserve(std::max(plain.size(), key.size()) * 2);
+    appendEncoded(out, plain, key);
     return out;
 }
 

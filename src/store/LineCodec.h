@@ -18,6 +18,8 @@ inline constexpr int kMaxEncodableLength = 16383;
 // Byte-level forms: plain bytes to hex digits, and back. decodeBytes returns false (and
 // leaves *out empty) when a group is not a hexadecimal number.
 QByteArray encodeBytes(QByteArrayView plain, QByteArrayView key);
+// Appends the encoding of plain to out, so that a whole file can be built in one buffer.
+void appendEncoded(QByteArray& out, QByteArrayView plain, QByteArrayView key);
 bool decodeBytes(QByteArrayView encoded, QByteArrayView key, QByteArray* out);
 
 } // namespace LineCodec
