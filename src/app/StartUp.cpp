@@ -5,6 +5,7 @@
 #include "app/SplashWindow.h"
 #include "store/PickLists.h"
 #include "ui/FrmScrn.h"
+#include "ui/OnlineFeatures.h"
 
 #include <QApplication>
 
@@ -23,6 +24,7 @@ std::unique_ptr<FrmScrn> Main(const QString& programFolder, const ShellOpen& ope
     window->show();
     window->LoadPickLists(LoadPickLists(values.filePath(QLatin1String(PickLists::kFileName))));
     window->LoadDatabase();
+    window->online()->CheckVersion();
     return window;
 }
 

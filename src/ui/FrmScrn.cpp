@@ -6,6 +6,7 @@
 #include "store/PickLists.h"
 #include "ui/EntryCommands.h"
 #include "ui/EntryForm.h"
+#include "ui/OnlineFeatures.h"
 #include "ui/RecordListModel.h"
 #include "ui/RecordListView.h"
 #include "ui/SettingText.h"
@@ -74,6 +75,7 @@ FrmScrn::FrmScrn(const ProgramValues& values, ShellOpen open, QWidget* parent)
     connect(m_listView1, &RecordListView::fillFormRequested, m_commands, &EntryCommands::ShowRecord);
     connect(m_listView1, &RecordListView::otherMenuRequested, this,
             [this](const QPoint& where) { m_tother->popup(where); });
+    m_online = new OnlineFeatures(*this);
 
     // F1 is looked at on its release, before the control with the focus sees it.
     qApp->installEventFilter(this);

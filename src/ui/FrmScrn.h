@@ -8,6 +8,7 @@
 
 class EntryCommands;
 class EntryForm;
+class OnlineFeatures;
 class QAction;
 class QFrame;
 class QLabel;
@@ -59,6 +60,8 @@ public:
     EntryForm* entryForm() const { return m_form; }
     UserTab* userTab() const { return m_userTab; }
     EntryCommands* entryCommands() const { return m_commands; }
+    // The user panel, suggestion posting, sharing, the version check and the web pages.
+    OnlineFeatures* online() const { return m_online; }
     QMenu* tmenu() const { return m_tmenu; }
     QMenu* tother() const { return m_tother; }
     QAction* mnuBrowse() const { return m_mnuBrowse; }
@@ -106,6 +109,7 @@ private:
     EntryForm* m_form = nullptr;
     UserTab* m_userTab = nullptr;
     EntryCommands* m_commands = nullptr;
+    OnlineFeatures* m_online = nullptr;
 
     QMenu* m_tmenu = nullptr;
     QMenu* m_tmnuWeb = nullptr;

@@ -123,6 +123,12 @@ void RecordListModel::removeRecord(int row)
     endRemoveRows();
 }
 
+void RecordListModel::rowChanged(int row)
+{
+    if (row >= 0 && row < m_store.rowCount())
+        emit dataChanged(index(row, 0), index(row, RecordColumns::Count - 1));
+}
+
 void RecordListModel::resetWith(const std::function<void()>& change)
 {
     beginResetModel();

@@ -36,6 +36,8 @@ public:
     void insertRecord(int row, TravelRecord record);
     StoreResult replaceRecord(int row, TravelRecord record);
     void removeRecord(int row);
+    // Tells the views that a row (0-based) was changed in the store directly, e.g. its upload mark.
+    void rowChanged(int row);
 
     // Changes the store's rows wholesale (load, clear) with the views told before and after.
     void resetWith(const std::function<void()>& change);

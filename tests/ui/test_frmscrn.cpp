@@ -192,10 +192,12 @@ void TestFrmScrn::toolbar2AndToolsMenu()
 
     // Share, from the toolbar and from the Other menu.
     QSignalSpy share(w.window.get(), &FrmScrn::shareRequested);
+    MessageCatcher closing; // each share ends with its message box
     w.clickToolbar2(1);
     QCOMPARE(share.size(), 1);
     w->mnuShare()->trigger();
     QCOMPARE(share.size(), 2);
+    QCOMPARE(closing.count(), 2);
 
     // The Tools menu pops up from button 2, with Web (Browse Records, Read Forum), Help, Quit.
     QMenu* tools = w->tmenu();

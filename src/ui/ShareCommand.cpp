@@ -1,0 +1,61 @@
+#include "ui/ShareCommand.h"
+
+#include "online/RecordSharing.h"
+#include "online/ServerRequests.h"
+#include "online/TextFetcher.h"
+#include "ui/AliasTakenReport.h"
+#include "ui/BusyPointer.h"
+#include "ui/FrmScrn.h"
+#include "ui/MessageBox.h"
+#include "ui/RecordListModel.h"
+#include "ui/StatusLine.h"
+#include "ui/UserTab.h"
+
+#include <QCheckBox>
+#include <QDate>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <optional>
+
+ShareCommand::ShareCommand(FrmScrn& window, TextFetcher& fetcher, StatusLine& status, QObject* parent)
+    : QObject(parent), m_window(window), m_fetcher(fetcher), m_status(status)
+{
+    connect(&window, &FrmScrn::shareRequested, this, &ShareCommand::ShareRecords);
+}
+
+QString ShareCommand::SendRecord(const QString& line)
+{
+    // Read from the controls at this moment: a changed alias counts even before it is stored.
+    const UserTab* tab = m_window.userTab();
+    const QString user = tab->check1()->isChecked() ? QString() : tab->text3(0)->text();
+    return m_fetcher.FetchText(ServerRequests::addRecordAddress(m_window.values().scriptUrl(), tab->label2()->text(),
+                                                                user, line))
+        .text;
+}
+
+void ShareCommand::ShareRecords()
+{
+    RecordSharing::Hooks hooks;
+    hooks.sendRecord = [this](const QString& line) { return SendRecord(line); };
+    hooks.setStatus = [this](const QString& text) { m_status.setText(text); };
+    hooks.status = [this] { return m_status.text(); };
+    hooks.statusWritten = [this] { m_status.markPending(); };
+    hooks.reportAliasTaken = [this] { ReportAliasTaken(m_window); };
+    hooks.markChanged = [this](int row) { m_window.recordModel()->rowChanged(row); };
+
+    RecordSharing::Outcome outcome;
+    {
+        // With too few records nothing is sent, so there is nothing to wait for.
+        std::optional<BusyPointer> busy;
+        if (m_window.store().rowCount() >= RecordSharing::kMinimumRows)
+            busy.emplace();
+        outcome = RecordSharing::ShareRecords(m_window.store(), QDate::currentDate(), hooks);
+    }
+    OkMessage::show(&m_window, outcome.message);
+    if (!outcome.saved.ok) {
+        // Same words as the entry commands use when the file cannot be written.
+        OkMessage::show(&m_window, QStringLiteral("The change could not be saved."), outcome.saved.error,
+                        QMessageBox::Warning);
+    }
+}
