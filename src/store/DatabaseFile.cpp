@@ -128,11 +128,14 @@ StoreResult DatabaseFile::AppendRecord(const TravelRecord& record) const
     const qint64 size = file.size();
     QByteArray bytes = appendedLine(record);
     if (size > 0) {
-        // A file whose last line lacks its line end must not run into the new line.
+        // A file whose last line lacks its line end must not run into the new line; one cut
+        // between CR and LF gets only the LF, so that its last line stays readable.
         char last = 0;
         if (!file.seek(size - 1) || !file.getChar(&last))
             return StoreResult::failure(describe(QStringLiteral("Cannot read"), file));
-        if (last != '\n')
+        if (last == '\r')
+            bytes.prepend('\n');
+        else if (last != '\n')
             bytes.prepend(kLineEnd);
     }
     if (!file.seek(size) || file.write(bytes) != bytes.size() || !file.flush()) {

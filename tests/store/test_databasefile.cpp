@@ -60,9 +60,12 @@ private slots:
         QCOMPARE(folder.ppd(), kCafeR);
         QCOMPARE(folder.bak(), kInnR + kCafeR);
 
-        // An append to a file whose last line lacks its line end starts a line of its own.
+        // An append to a file whose last line lacks its line end (or its LF) starts a line of
+        // its own and leaves that last line readable.
         QVERIFY(folder.setPpd("ZZ") && store.AppendRecord(0));
         QCOMPARE(folder.ppd(), "ZZ\r\n" + kCafeA);
+        QVERIFY(folder.setPpd(kInnA.chopped(1)) && store.AppendRecord(0));
+        QCOMPARE(folder.ppd(), kInnA + kCafeA);
     }
 
     void loadDamaged_data()
