@@ -56,14 +56,10 @@ QNetworkReply* TextFetcher::startRequest(const QString& address, QString* whyNot
             reply->setProperty(kCutShort, QString::fromLatin1(why));
         reply->abort();
     };
-    // The cap is checked both against the announced length and against what has arrived,
-    // so a server that sends no length cannot fill the memory either.
+    // The cap is checked against the announced length and against what has arrived, so a
+    // server that sends no length cannot fill the memory either.
     connect(reply, &QNetworkReply::downloadProgress, reply, [=](qint64 received, qint64 total) {
         if (received > kMaxBodyBytes || total > kMaxBodyBytes)
-            cutShort("the reply is longer than 1 MB");
-    });
-    connect(reply, &QIODevice::readyRead, reply, [=] {
-        if (reply->bytesAvailable() > kMaxBodyBytes)
             cutShort("the reply is longer than 1 MB");
     });
     auto* timer = new QTimer(reply);

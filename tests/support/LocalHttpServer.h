@@ -1,26 +1,21 @@
 #pragma once
 
-#include <QByteArray>
-#include <QList>
-#include <QString>
 #include <QTcpServer>
+#include <QTcpSocket>
 
 #include <functional>
 
-// An HTTP server on 127.0.0.1 for the tests of the request layer. It keeps the request line
-// of every request as it arrived and answers each one from a script.
+// An HTTP server on 127.0.0.1 (a free port) for the tests of the request layer: it keeps the
+// request line of every request ("GET /target") and answers each one from a script.
 class LocalHttpServer : public QObject
 {
     Q_OBJECT
 
 public:
-    enum class Behaviour
-    {
-        Normal,      // status line, Content-Length, body, close
-        NoLength,    // status line and body without a length; the close ends the body
-        NeverAnswer, // reads the request and keeps the connection open, silent
-        Close,       // closes the connection without a word
-    };
+    // NoLength: the close ends the body. NeverAnswer: open and silent. Close: no reply at all.
+    // clang-format off
+    enum class Behaviour { Normal, NoLength, NeverAnswer, Close };
+    // clang-format on
     struct Answer
     {
         int status = 200;
@@ -29,23 +24,20 @@ public:
     };
     using Script = std::function<Answer(const QByteArray& target)>;
 
-    explicit LocalHttpServer(QObject* parent = nullptr);
-
-    // Every request gets the same answer, or the answer the script gives for its target.
-    void answer(Answer fixed);
+    LocalHttpServer();
     void answer(Script script) { m_script = std::move(script); }
-    // The answers in this order, one a request; requests beyond them are closed unanswered.
-    void answerInTurn(QList<Answer> answers);
+    void answer(Answer fixed)
+    {
+        m_script = [fixed](const QByteArray&) { return fixed; };
+    }
 
-    QString baseUrl() const; // "http://127.0.0.1:PORT/"
-    // Method and target of each request, e.g. "GET /cgi-bin/x?a=1".
+    QString baseUrl() const { return url(m_server.serverPort()); } // "http://127.0.0.1:PORT/"
     const QList<QByteArray>& requests() const { return m_requests; }
-
-    // An address on 127.0.0.1 where nothing listens.
-    static QString closedPortUrl();
+    static QString closedPortUrl(); // an address where nothing listens
 
 private:
-    void serve(class QTcpSocket* socket);
+    static QString url(quint16 port) { return QStringLiteral("http://127.0.0.1:%1/").arg(port); }
+    void serve(QTcpSocket* socket);
 
     QTcpServer m_server;
     Script m_script;
