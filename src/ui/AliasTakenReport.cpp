@@ -15,6 +15,7 @@ void ReportAliasTaken(FrmScrn& window)
     alias->setSelection(0, int(alias->text().size()));
     alias->setFocus(Qt::OtherFocusReason);
     BusyPointer::withNormalPointer([&window] {
-        OkMessage::show(&window, QStringLiteral("The used alias already belongs to other user. Please change it"));
+        OkMessage::show(&window,
+                        QStringLiteral("The used alias already belongs to other user. Please change it"));
     });
 }

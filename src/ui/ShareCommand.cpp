@@ -29,9 +29,9 @@ QString ShareCommand::SendRecord(const QString& line)
     // Read from the controls at this moment: a changed alias counts even before it is stored.
     const UserTab* tab = m_window.userTab();
     const QString user = tab->check1()->isChecked() ? QString() : tab->text3(0)->text();
-    return m_fetcher.FetchText(ServerRequests::addRecordAddress(m_window.values().scriptUrl(), tab->label2()->text(),
-                                                                user, line))
-        .text;
+    const QString address = ServerRequests::addRecordAddress(m_window.values().scriptUrl(),
+                                                             tab->label2()->text(), user, line);
+    return m_fetcher.FetchText(address).text;
 }
 
 void ShareCommand::ShareRecords()

@@ -33,7 +33,8 @@ int sentLength(QStringView text)
 
 } // namespace
 
-SuggestionBoxRules::SuggestionBoxRules(QPlainTextEdit* text4, QObject* parent) : QObject(parent), m_text4(text4)
+SuggestionBoxRules::SuggestionBoxRules(QPlainTextEdit* text4, QObject* parent)
+    : QObject(parent), m_text4(text4)
 {
     text4->installEventFilter(this);
     connect(text4->document(), &QTextDocument::contentsChange, this, &SuggestionBoxRules::contentsChange);
@@ -53,9 +54,8 @@ QChar SuggestionBoxRules::firstKey(QChar typed)
         return typed;
     const QString shifted = Cp1252::toUnicode(QByteArray(1, char(code - 32)));
     // The five codes that Windows-1252 leaves empty would insert a control character.
-    return shifted.size() == 1 && !shifted.at(0).isNonCharacter() && shifted.at(0).category() != QChar::Other_Control
-               ? shifted.at(0)
-               : typed;
+    const bool control = shifted.size() != 1 || shifted.at(0).category() == QChar::Other_Control;
+    return control ? typed : shifted.at(0);
 }
 
 bool SuggestionBoxRules::eventFilter(QObject* watched, QEvent* event)
@@ -66,8 +66,8 @@ bool SuggestionBoxRules::eventFilter(QObject* watched, QEvent* event)
     if (key->text().size() != 1 || FieldKeyRules::isShortcut(key->modifiers()))
         return false;
     const QChar typed = key->text().at(0);
-    if (typed.unicode() < 32)
-        return false; // Enter, Backspace and the other control keys work as usual
+    if (!typed.isPrint())
+        return false; // Enter, Backspace, Delete and the other control keys work as usual
     if (!isAllowed(typed))
         return true;
     if (m_text4->textCursor().selectionStart() == 0) {

@@ -24,7 +24,8 @@ QString UserPanel::valueName(int index)
 void UserPanel::store(int index, const QString& text) const
 {
     // A write that fails is not reported: the box keeps its text for this run.
-    RegistrySettings::SetRegistryString(RegistrySettings::Root::CurrentUser, m_registryKeyPath, valueName(index), text);
+    RegistrySettings::SetRegistryString(RegistrySettings::Root::CurrentUser, m_registryKeyPath,
+                                        valueName(index), text);
 }
 
 bool UserPanel::eventFilter(QObject* watched, QEvent* event)
