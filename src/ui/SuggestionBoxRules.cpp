@@ -1,6 +1,5 @@
 #include "ui/SuggestionBoxRules.h"
 
-#include "store/Cp1252.h"
 #include "ui/FieldKeyRules.h"
 
 #include <QKeyEvent>
@@ -49,13 +48,9 @@ QString SuggestionBoxRules::postedText(const QPlainTextEdit* text4)
 
 QChar SuggestionBoxRules::firstKey(QChar typed)
 {
-    const int code = Cp1252::byteFor(typed.unicode());
-    if (code < 97)
-        return typed;
-    const QString shifted = Cp1252::toUnicode(QByteArray(1, char(code - 32)));
-    // The five codes that Windows-1252 leaves empty would insert a control character.
-    const bool control = shifted.size() != 1 || shifted.at(0).category() == QChar::Other_Control;
-    return control ? typed : shifted.at(0);
+    // Only letters with a capital in Windows-1252 shift, as in the entry boxes: lowering any
+    // code of 97 or more by 32 would turn "{" into "[" and some symbols into control characters.
+    return FieldKeyRules::capitalOf(typed);
 }
 
 bool SuggestionBoxRules::eventFilter(QObject* watched, QEvent* event)

@@ -7,8 +7,8 @@ class QPlainTextEdit;
 
 // The rules of the suggestion box Text4: it holds at most kMaxCharacters characters as sent
 // (a line break counts as its CR LF pair), whether typed, pasted or dropped; it takes no
-// character that a field could not store; and a key with a code of 97 or more typed at the
-// very start of the text is inserted with its code lowered by 32 ("a" gives "A", "{" gives "[").
+// character that a field could not store; and a lower-case letter typed at the very start of
+// the text is inserted as its capital ("a" gives "A"; "{" stays "{").
 class SuggestionBoxRules : public QObject
 {
     Q_OBJECT

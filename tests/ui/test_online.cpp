@@ -78,7 +78,7 @@ private slots:
         QTest::keyClicks(text4, s("{1"));
         text4->insertPlainText(QString(2100, u'x')); // as a paste does; 2000 characters at most
         QTest::keyClicks(text4, s("yz"));
-        QCOMPARE(text4->toPlainText(), s("[1") + QString(1996, u'x') + s("Aa"));
+        QCOMPARE(text4->toPlainText(), s("{1") + QString(1996, u'x') + s("Aa"));
         click(o.tab->command3(1));
         QVERIFY(text4->toPlainText().isEmpty());
         QCOMPARE(boxAfterClicking(o.tab->command3(0)), s("You need to chose a Name/Alias to post"));
