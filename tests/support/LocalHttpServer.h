@@ -13,9 +13,7 @@ class LocalHttpServer : public QObject
 
 public:
     // NoLength: the close ends the body. NeverAnswer: open and silent. Close: no reply at all.
-    // clang-format off
     enum class Behaviour { Normal, NoLength, NeverAnswer, Close };
-    // clang-format on
     struct Answer
     {
         int status = 200;
