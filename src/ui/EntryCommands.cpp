@@ -206,5 +206,5 @@ void EntryCommands::focusPlace()
 
 void EntryCommands::reportStoreFailure(const QString& reason)
 {
-    OkMessage::show(m_window, QStringLiteral("The change could not be saved."), reason, QMessageBox::Warning);
+    OkMessage::showSaveFailure(m_window, reason);
 }

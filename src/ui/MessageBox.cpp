@@ -14,4 +14,9 @@ void show(QWidget* owner, const QString& text, const QString& details, QMessageB
     box.exec();
 }
 
+void showSaveFailure(QWidget* owner, const QString& reason)
+{
+    show(owner, QStringLiteral("The change could not be saved."), reason, QMessageBox::Warning);
+}
+
 } // namespace OkMessage

@@ -13,4 +13,7 @@ namespace OkMessage {
 void show(QWidget* owner, const QString& text, const QString& details = {},
           QMessageBox::Icon icon = QMessageBox::NoIcon);
 
+// Tells the user that a change to the records could not be written, and why.
+void showSaveFailure(QWidget* owner, const QString& reason);
+
 } // namespace OkMessage

@@ -53,9 +53,6 @@ void ShareCommand::ShareRecords()
         outcome = RecordSharing::ShareRecords(m_window.store(), QDate::currentDate(), hooks);
     }
     OkMessage::show(&m_window, outcome.message);
-    if (!outcome.saved.ok) {
-        // Same words as the entry commands use when the file cannot be written.
-        OkMessage::show(&m_window, QStringLiteral("The change could not be saved."), outcome.saved.error,
-                        QMessageBox::Warning);
-    }
+    if (!outcome.saved.ok)
+        OkMessage::showSaveFailure(&m_window, outcome.saved.error);
 }
