@@ -11,6 +11,7 @@
 #include "ui/RecordListView.h"
 #include "ui/SettingText.h"
 #include "ui/Toolbar2Pictures.h"
+#include "ui/UserPanel.h"
 #include "ui/UserTab.h"
 
 #include <QApplication>
@@ -222,9 +223,9 @@ void FrmScrn::load()
     // 5. The user information: "200" and "201" into the boxes, "202" into the anonymous box.
     for (int i = 0; i < UserTab::Text3Count; ++i)
         m_userTab->text3(i)->setText(RegistrySettings::GetRegistryValue(
-            RegistrySettings::Root::CurrentUser, m_values.registryKeyPath, QStringLiteral("20%1").arg(i)));
+            RegistrySettings::Root::CurrentUser, m_values.registryKeyPath, UserPanel::valueName(i)));
     const QString anonymous = RegistrySettings::GetRegistryValue(
-        RegistrySettings::Root::CurrentUser, m_values.registryKeyPath, QStringLiteral("20%1").arg(UserTab::Text3Count));
+        RegistrySettings::Root::CurrentUser, m_values.registryKeyPath, UserPanel::valueName(UserTab::Text3Count));
     m_userTab->check1()->setChecked(SettingText::leadingWholeNumber(anonymous) != 0);
 
     // 6. The starting tab: the form while there are no records.
