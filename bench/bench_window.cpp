@@ -1,6 +1,7 @@
 // The main window with a full record list (32,767 records), offscreen: how long the list takes to
 // paint after the load, a sort by one column, a click that shows a record in the form, and
 // Replace / Remove with the rewrite of the whole file. Also reports the resident memory.
+#include "GeneratedLog.h"
 #include "app/ProgramValues.h"
 #include "store/DatabaseFile.h"
 #include "store/RecordColumns.h"
@@ -16,7 +17,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QMouseEvent>
-#include <QRandomGenerator>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -28,52 +28,13 @@ namespace {
 
 constexpr int kRecords = RecordTable::MaxRows;
 
-// A log of realistic records: names, places, prices and dates of many lengths.
-QByteArray generatedDatabase()
-{
-    const QStringList kinds{QStringLiteral("Hotel"), QStringLiteral("Hostel"), QStringLiteral("Restaurant"),
-                            QStringLiteral("Cafe"), QStringLiteral("Shop"), QStringLiteral("Inn")};
-    const QStringList cities{QStringLiteral("Lisbon"), QStringLiteral("Porto"), QStringLiteral("Rome"),
-                             QStringLiteral("Zürich"), QStringLiteral("Oslo"), QStringLiteral("Kraków"),
-                             QStringLiteral("Sevilla"), QStringLiteral("Québec")};
-    const QStringList words{QStringLiteral("Grand"), QStringLiteral("Central"), QStringLiteral("Miramar"),
-                            QStringLiteral("Sol"), QStringLiteral("Royal"), QStringLiteral("Old Town"),
-                            QStringLiteral("Harbour"), QStringLiteral("Garden")};
-    QRandomGenerator random(2006);
-    RecordTable table;
-    table.reserve(kRecords);
-    for (int i = 0; i < kRecords; ++i) {
-        TravelRecord record;
-        const QString kind = kinds[random.bounded(int(kinds.size()))];
-        const QString city = cities[random.bounded(int(cities.size()))];
-        record.setField(RecordColumns::Place, QStringLiteral("%1 %2 %3").arg(words[random.bounded(int(words.size()))], kind).arg(i));
-        record.setField(RecordColumns::Satisfaction, QStringLiteral("Good"));
-        record.setField(RecordColumns::Type, kind);
-        record.setField(RecordColumns::Comments, QStringLiteral("Quiet room at the back, breakfast until ten; ask for %1.").arg(i % 97));
-        record.setField(RecordColumns::Contact, QStringLiteral("Ana Sousa"));
-        record.setField(RecordColumns::TelCode, QStringLiteral("351"));
-        record.setField(RecordColumns::Telephone, QStringLiteral("21 %1").arg(random.bounded(1000000, 9999999)));
-        record.setField(RecordColumns::Country, QStringLiteral("Portugal"));
-        record.setField(RecordColumns::City, city);
-        record.setField(RecordColumns::Address, QStringLiteral("Rua das Flores %1").arg(random.bounded(1, 300)));
-        record.setField(RecordColumns::Price, QStringLiteral("1p:$%1").arg(random.bounded(20, 400)));
-        record.setField(RecordColumns::DateVisited,
-                        QStringLiteral("%1/%2/%3").arg(random.bounded(1, 13)).arg(random.bounded(1, 29)).arg(random.bounded(1995, 2007)));
-        record.setField(RecordColumns::Web, QStringLiteral("http://www.place%1.example").arg(i));
-        record.setField(RecordColumns::DateModified, QStringLiteral("03-07-2006 09:05:07"));
-        record.setField(RecordColumns::UploadMark, i % 3 == 0 ? QStringLiteral("*") : QString());
-        table.append(std::move(record));
-    }
-    return DatabaseFile::rewrittenContent(table);
-}
-
 // One window over a folder holding the generated log, kept for all benchmarks.
 struct Fixture
 {
     Fixture()
     {
         QFile file(folder.filePath(QLatin1String(DatabaseFile::kFileName)));
-        if (!file.open(QIODevice::WriteOnly) || file.write(generatedDatabase()) < 0)
+        if (!file.open(QIODevice::WriteOnly) || file.write(DatabaseFile::rewrittenContent(GeneratedLog::table(kRecords))) < 0)
             qFatal("cannot write the benchmark database");
         file.close();
         window = std::make_unique<FrmScrn>(ProgramValues::forFolder(folder.path()), [](const QUrl&) {});
