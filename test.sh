@@ -6,7 +6,7 @@ source scripts/common.sh
 
 BUILD=build-test
 
-roamlog_install_packages "${ROAMLOG_PACKAGES[@]}"
+roamlog_install_packages "${ROAMLOG_PACKAGES[@]}" "${ROAMLOG_TEST_PACKAGES[@]}"
 
 launcher=()
 if command -v ccache >/dev/null 2>&1; then

@@ -2,15 +2,15 @@
 // paint after the load, a sort by one column, a click that shows a record in the form, and
 // Replace / Remove with the rewrite of the whole file. Also reports the resident memory.
 #include "GeneratedLog.h"
-#include "app/ProgramValues.h"
+#include "settings/ProgramValues.h"
 #include "store/DatabaseFile.h"
 #include "store/RecordColumns.h"
 #include "store/RecordTable.h"
-#include "ui/EntryCommands.h"
-#include "ui/EntryForm.h"
-#include "ui/FrmScrn.h"
-#include "ui/RecordListModel.h"
-#include "ui/RecordListView.h"
+#include "ui/entry/EntryCommands.h"
+#include "ui/entry/EntryForm.h"
+#include "ui/list/RecordListModel.h"
+#include "ui/list/RecordListView.h"
+#include "ui/window/FrmScrn.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,15 @@
 ROAMLOG_PACKAGES=(
   cmake ninja-build g++ pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  libqt6sql6-sqlite libqt6sql6-psql libcpp-httplib-dev
   libbenchmark-dev
+)
+
+# What the tests need beyond the build: clang with its sanitizer and fuzzer runtime, a
+# PostgreSQL server started by the tests, a browser for the server's pages, and wrk for load.
+ROAMLOG_TEST_PACKAGES=(
+  clang libclang-rt-14-dev
+  postgresql chromium wrk
 )
 
 roamlog_missing_packages() {

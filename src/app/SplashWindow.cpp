@@ -1,8 +1,8 @@
 #include "app/SplashWindow.h"
 
 #include "app/ClickableImage.h"
-#include "app/ProgramValues.h"
 #include "app/SplashArtwork.h"
+#include "settings/ProgramValues.h"
 
 #include <QCoreApplication>
 #include <QFrame>

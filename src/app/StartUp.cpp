@@ -1,13 +1,11 @@
 #include "app/StartUp.h"
 
-#include "app/InstallationIdentity.h"
-#include "app/ProgramValues.h"
 #include "app/SplashWindow.h"
+#include "settings/InstallationIdentity.h"
+#include "settings/ProgramValues.h"
 #include "store/PickLists.h"
-#include "ui/FrmScrn.h"
-#include "ui/OnlineFeatures.h"
-
-#include <QApplication>
+#include "ui/online/OnlineFeatures.h"
+#include "ui/window/FrmScrn.h"
 
 namespace StartUp {
 
@@ -29,13 +27,3 @@ std::unique_ptr<FrmScrn> Main(const QString& programFolder, const ShellOpen& ope
 }
 
 } // namespace StartUp
-
-void UnloadAll(FrmScrn& window)
-{
-    window.clearRecordList();
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (QWidget* widget : windows) {
-        if (widget->isWindow() && widget->isVisible())
-            widget->close();
-    }
-}

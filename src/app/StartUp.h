@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ShellOpen.h"
+#include "ui/widgets/ShellOpen.h"
 
 #include <QString>
 
@@ -16,6 +16,3 @@ namespace StartUp {
 std::unique_ptr<FrmScrn> Main(const QString& programFolder, const ShellOpen& open);
 
 } // namespace StartUp
-
-// Empties the record list (nothing is written) and closes every window, which ends the program.
-void UnloadAll(FrmScrn& window);

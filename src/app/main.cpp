@@ -1,5 +1,5 @@
 #include "app/StartUp.h"
-#include "ui/FrmScrn.h"
+#include "ui/window/FrmScrn.h"
 
 #include <QApplication>
 

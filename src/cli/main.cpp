@@ -4,7 +4,7 @@
 #include "ImportCommand.h"
 #include "StandardStreams.h"
 
-#include "app/ProgramValues.h"
+#include "settings/ProgramValues.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "online/VersionCheck.h"
 
-#include "app/ProgramValues.h"
+#include "settings/ProgramValues.h"
 
 namespace VersionCheck {
 

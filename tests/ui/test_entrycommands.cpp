@@ -1,10 +1,10 @@
 #include "test_frmscrn_support.h"
 
 #include "TestFolder.h"
-#include "ui/EntryCommands.h"
-#include "ui/EntryForm.h"
-#include "ui/FrmScrn.h"
-#include "ui/RecordListView.h"
+#include "ui/entry/EntryCommands.h"
+#include "ui/entry/EntryForm.h"
+#include "ui/list/RecordListView.h"
+#include "ui/window/FrmScrn.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/EntryForm.h"
+#include "ui/entry/EntryForm.h"
 
 #include <QApplication>
 #include <QComboBox>

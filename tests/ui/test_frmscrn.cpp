@@ -1,13 +1,13 @@
 #include "test_frmscrn_support.h"
 
-#include "app/InstallationIdentity.h"
-#include "app/ProgramValues.h"
-#include "app/RegistrySettings.h"
 #include "TestFolder.h"
-#include "ui/EntryForm.h"
-#include "ui/FrmScrn.h"
-#include "ui/RecordListView.h"
-#include "ui/UserTab.h"
+#include "settings/InstallationIdentity.h"
+#include "settings/ProgramValues.h"
+#include "settings/RegistrySettings.h"
+#include "ui/entry/EntryForm.h"
+#include "ui/list/RecordListView.h"
+#include "ui/user/UserTab.h"
+#include "ui/window/FrmScrn.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,12 +1,12 @@
 #include "test_frmscrn_support.h"
 
-#include "app/ProgramValues.h"
-#include "store/LineCodec.h"
 #include "TestFolder.h"
-#include "ui/EntryForm.h"
-#include "ui/FrmScrn.h"
-#include "ui/RecordListModel.h"
-#include "ui/RecordListView.h"
+#include "settings/ProgramValues.h"
+#include "store/LineCodec.h"
+#include "ui/entry/EntryForm.h"
+#include "ui/list/RecordListModel.h"
+#include "ui/list/RecordListView.h"
+#include "ui/window/FrmScrn.h"
 
 #include <QApplication>
 #include <QHeaderView>

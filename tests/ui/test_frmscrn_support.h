@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ShellOpen.h"
+#include "ui/widgets/ShellOpen.h"
 
 #include <QList>
 #include <QPoint>

@@ -1,12 +1,12 @@
-#include "test_frmscrn_support.h"
-#include "app/RegistrySettings.h"
 #include "LocalHttpServer.h"
-#include "online/TextFetcher.h"
 #include "TestFolder.h"
-#include "ui/FrmScrn.h"
-#include "ui/OnlineFeatures.h"
-#include "ui/RecordListModel.h"
-#include "ui/UserTab.h"
+#include "online/TextFetcher.h"
+#include "settings/RegistrySettings.h"
+#include "test_frmscrn_support.h"
+#include "ui/list/RecordListModel.h"
+#include "ui/online/OnlineFeatures.h"
+#include "ui/user/UserTab.h"
+#include "ui/window/FrmScrn.h"
 
 #include <QtTest>
 #include <QtWidgets>

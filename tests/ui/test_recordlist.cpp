@@ -1,11 +1,11 @@
 #include "test_frmscrn_support.h"
 
-#include "store/RecordStore.h"
 #include "TestFolder.h"
-#include "ui/EntryForm.h"
-#include "ui/FrmScrn.h"
-#include "ui/RecordListModel.h"
-#include "ui/RecordListView.h"
+#include "store/RecordStore.h"
+#include "ui/entry/EntryForm.h"
+#include "ui/list/RecordListModel.h"
+#include "ui/list/RecordListView.h"
+#include "ui/window/FrmScrn.h"
 
 #include <QAbstractItemModelTester>
 #include <QAccessible>

@@ -1,8 +1,0 @@
-#include "app/ShellOpen.h"
-
-#include <QDesktopServices>
-
-ShellOpen systemShellOpen()
-{
-    return [](const QUrl& url) { QDesktopServices::openUrl(url); };
-}

@@ -1,0 +1,182 @@
+#include "ui/entry/PickListComboBox.h"
+
+#include "store/Cp1252.h"
+#include "ui/entry/FieldCharacterValidator.h"
+#include "ui/entry/FieldKeyRules.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSignalBlocker>
+#include <QWheelEvent>
+
+namespace {
+
+constexpr int CountryBox = 0;
+
+// The character whose Windows-1252 code is `shift` below that of ch; the completion compares
+// codes the way the program always has.
+QChar shifted(QChar ch, int shift)
+{
+    if (shift == 0)
+        return ch;
+    const int code = Cp1252::byteFor(ch.unicode());
+    if (code < shift)
+        return ch;
+    const char byte = char(code - shift);
+    return Cp1252::toUnicode(QByteArrayView(&byte, 1)).front();
+}
+
+} // namespace
+
+PickListComboBox::PickListComboBox(int box, QLineEdit* field, QWidget* parent)
+    : QComboBox(parent), m_box(box), m_field(field)
+{
+    setObjectName(QStringLiteral("Combo1(%1)").arg(box));
+    setEditable(true);
+    // The wheel over a box that the user is not editing scrolls the form instead (below).
+    setFocusPolicy(Qt::StrongFocus);
+    setInsertPolicy(QComboBox::NoInsert);
+    // The box completes from its own list (below), not with Qt's completer.
+    setCompleter(nullptr);
+    setValidator(new FieldCharacterValidator(this));
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMinimumContentsLength(6);
+    // The field follows the box's text at once, so a command clicked while the box still has
+    // the focus stores what the box shows.
+    connect(this, &QComboBox::editTextChanged, this, [this](const QString& text) {
+        if (m_field->text() != text)
+            m_field->setText(text);
+    });
+    connect(this, &QComboBox::activated, this, &PickListComboBox::CopyComboToField);
+}
+
+void PickListComboBox::setTelephoneCodes(QListWidget* codes, QLineEdit* telCode)
+{
+    m_codes = codes;
+    m_telCode = telCode;
+}
+
+void PickListComboBox::setEntries(const QStringList& entries)
+{
+    const QSignalBlocker blocker(this);
+    const QString shown = currentText();
+    clear();
+    addItems(entries);
+    setCurrentIndex(findText(shown, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    setEditText(shown);
+}
+
+void PickListComboBox::showValue(const QString& text)
+{
+    const int entry = text.isEmpty() ? -1 : findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (entry != currentIndex())
+        setCurrentIndex(entry);
+    setEditText(text);
+    m_field->setText(currentText());
+}
+
+void PickListComboBox::CopyComboToField(int entry)
+{
+    if (m_box == CountryBox && m_codes != nullptr && m_telCode != nullptr && entry >= 0
+        && entry < m_codes->count()) {
+        m_telCode->setText(m_codes->item(entry)->text());
+    }
+    m_field->setText(currentText());
+}
+
+void PickListComboBox::focusInEvent(QFocusEvent* event)
+{
+    if (event->reason() != Qt::PopupFocusReason)
+        resetCompletion();
+    QComboBox::focusInEvent(event);
+}
+
+void PickListComboBox::focusOutEvent(QFocusEvent* event)
+{
+    QComboBox::focusOutEvent(event);
+    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
+        leave();
+}
+
+void PickListComboBox::leave()
+{
+    const QString text = currentText();
+    if (text.isEmpty()) {
+        // Emptying the box empties the field, so that a value can be taken away.
+        m_field->clear();
+        return;
+    }
+    if (m_box == CountryBox) {
+        const int entry = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (entry >= 0) {
+            CopyComboToField(entry);
+            return;
+        }
+        // A country the list does not know leaves Tel Code as the user has it.
+    }
+    // A text that is not in the list is kept as typed.
+    m_field->setText(text);
+}
+
+void PickListComboBox::resetCompletion()
+{
+    m_typedPrefix.clear();
+}
+
+void PickListComboBox::keyPressEvent(QKeyEvent* event)
+{
+    const QString typed = event->text();
+    if (typed.isEmpty() || typed.front().unicode() < 32 || typed.front().unicode() == 127
+        || FieldKeyRules::isShortcut(event->modifiers())) {
+        QComboBox::keyPressEvent(event);
+        return;
+    }
+    for (const QChar ch : typed) {
+        if (!FieldKeyRules::isStorable(ch)) {
+            event->accept();
+            return;
+        }
+    }
+    if (typed.size() == 1 && complete(typed.front())) {
+        event->accept();
+        return;
+    }
+    QComboBox::keyPressEvent(event);
+}
+
+bool PickListComboBox::complete(QChar typed)
+{
+    QLineEdit* edit = lineEdit();
+    if (edit->text().isEmpty())
+        resetCompletion();
+    if (typed.unicode() < 'A')
+        return false;
+    const int pos = int(m_typedPrefix.size()) + 1;
+    // The Country entries all start with a capital; other boxes shift only the first letter.
+    const int shift = (m_box == CountryBox || edit->text().isEmpty()) ? 32 : 0;
+    const QString candidate = m_typedPrefix + shifted(typed, shift);
+    for (int i = 0; i < count(); ++i) {
+        const QString entry = itemText(i);
+        if (entry.size() < pos)
+            continue;
+        if (QStringView(entry).left(pos) != candidate)
+            continue;
+        edit->setText(entry);
+        edit->setSelection(pos, int(entry.size()) - pos);
+        m_typedPrefix = entry.left(pos);
+        return true;
+    }
+    return false;
+}
+
+void PickListComboBox::wheelEvent(QWheelEvent* event)
+{
+    // Scrolling over the form must not change a value the user is not editing.
+    if (!hasFocus()) {
+        event->ignore();
+        return;
+    }
+    QComboBox::wheelEvent(event);
+}

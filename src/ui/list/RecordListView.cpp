@@ -1,0 +1,114 @@
+#include "ui/list/RecordListView.h"
+
+#include "store/RecordColumns.h"
+#include "ui/list/RecordListModel.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+RecordListView::RecordListView(RecordListModel* model, QWidget* parent)
+    : QTableView(parent), m_records(model)
+{
+    setObjectName(QStringLiteral("ListView1"));
+    setAccessibleName(QStringLiteral("Records"));
+    setModel(model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(false);
+    setWordWrap(false);
+    setAlternatingRowColors(true);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    verticalHeader()->hide();
+    // Rows of one height: the view never measures the records' texts, however many there are.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    for (int column = 0; column < RecordColumns::Count; ++column)
+        setColumnWidth(column, RecordColumns::twipsToPixels(RecordColumns::widthTwips(column)));
+    // The upload mark is the program's own bookkeeping; the user never sees it.
+    setColumnHidden(RecordColumns::UploadMark, true);
+    // A header click sorts; it must not select the column as well, since Replace and Remove
+    // act on the selected record.
+    disconnect(horizontalHeader(), &QHeaderView::sectionPressed, this, nullptr);
+    disconnect(horizontalHeader(), &QHeaderView::sectionEntered, this, nullptr);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &RecordListView::sortByHeader);
+}
+
+int RecordListView::selectedRow() const
+{
+    if (!selectionModel())
+        return -1;
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+void RecordListView::sortByHeader(int column)
+{
+    // One order for the whole list: every header click flips it, whichever column it names.
+    m_sortOrder = m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    horizontalHeader()->setSortIndicatorShown(true);
+    horizontalHeader()->setSortIndicator(column, m_sortOrder);
+    m_records->sort(column, m_sortOrder);
+}
+
+void RecordListView::mousePressEvent(QMouseEvent* event)
+{
+    const QModelIndex hit = indexAt(event->position().toPoint());
+    if (!hit.isValid()) {
+        // A press on empty space keeps the selection: the release then acts on it.
+        setFocus(Qt::MouseFocusReason);
+        return;
+    }
+    if (event->button() == Qt::RightButton) {
+        // A right click selects the record it is on, so that the Other menu acts on it.
+        setCurrentIndex(hit);
+        selectionModel()->select(hit, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    } else {
+        QTableView::mousePressEvent(event);
+    }
+    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)
+        m_itemClicked = true;
+}
+
+void RecordListView::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTableView::mouseReleaseEvent(event);
+    if (!m_itemClicked)
+        return;
+    if (event->button() == Qt::LeftButton)
+        fillFromSelection();
+    else if (event->button() == Qt::RightButton)
+        emit otherMenuRequested(event->globalPosition().toPoint());
+}
+
+void RecordListView::keyPressEvent(QKeyEvent* event)
+{
+    // From the keyboard, Enter shows the current record in the form and the menu key opens
+    // the Other menu on it, as the mouse does.
+    const int row = selectedRow();
+    if (row >= 0 && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        emit fillFormRequested(row);
+        m_itemClicked = false;
+        return;
+    }
+    if (row >= 0 && event->key() == Qt::Key_Menu) {
+        m_itemClicked = true;
+        const QRect cell = visualRect(model()->index(row, 0));
+        emit otherMenuRequested(viewport()->mapToGlobal(cell.bottomLeft()));
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void RecordListView::fillFromSelection()
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return; // nothing selected: ItemClicked stays set
+    emit fillFormRequested(row);
+    m_itemClicked = false;
+}
