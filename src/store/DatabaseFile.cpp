@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr QByteArrayView kKey = LineCodec::kApplicationTitle;
+const QByteArrayView kKey(LineCodec::kApplicationTitle);
 constexpr char kLineEnd[] = "\r\n";
 
 QString describe(const QString& what, const QFileDevice& file)

@@ -12,7 +12,7 @@ namespace LineCodec {
 // The key of every use and the text whose start pads short texts.
 inline constexpr char kApplicationTitle[] = "Roamlog";
 
-// Longest text whose encoding the 16-bit positions of older readers carry back.
+// Longest text whose encoding round-trips: the decoder keeps positions in 16-bit integers.
 inline constexpr int kMaxEncodableLength = 16383;
 
 // Byte-level forms: plain bytes to hex digits, and back. decodeBytes returns false (and

@@ -12,7 +12,7 @@
 class RecordTable
 {
 public:
-    // Row numbers are 16-bit in the file's other readers: the table holds no more rows.
+    // Row numbers and counts are 16-bit integers throughout the program: no more rows fit.
     static constexpr int MaxRows = 32767;
 
     int rowCount() const { return int(m_rows.size()); }

@@ -16,7 +16,7 @@ namespace {
 constexpr int CountryBox = 0;
 
 // The character whose Windows-1252 code is `shift` below that of ch; the completion compares
-// codes the way the program always has.
+// codes, so that completion does not depend on the system locale.
 QChar shifted(QChar ch, int shift)
 {
     if (shift == 0)

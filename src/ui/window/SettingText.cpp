@@ -37,7 +37,7 @@ int leadingWholeNumber(const QString& text)
     double value = 0.0;
     if (!leadingNumber(text, &value) || !std::isfinite(value) || std::fabs(value) > 2.0e9)
         return 0;
-    // Halves go to the even neighbour, as the settings' original readers round.
+    // Halves go to the even neighbour (banker's rounding), so "0.5" reads as 0 and "1.5" as 2.
     return int(std::nearbyint(value));
 }
 
