@@ -153,7 +153,8 @@ private slots:
                  {u"go.to/x \twww.b"_s, no, u"\twww.b"_s, u"go.to/x"_s}}}) { // a tab is no blank
             // clang-format on
             QStringList seen;
-            const SuggestionCheck check([&](const QString& w) { return seen << w, reply; });
+            const QString probeReply = reply; // clang 14 cannot capture a structured binding
+            const SuggestionCheck check([&](const QString& w) { return seen << w, probeReply; });
             const SuggestionCheck::Verdict verdict = check.CheckSuggestionText(text);
             QCOMPARE(verdict.refused, !word.isEmpty());
             QCOMPARE(verdict.word, word);
