@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Load test of roamlog-server with wrk on a throw-away SQLite database:
+#   bench/server_load.sh [path/to/roamlog-server]
+# Measures roamlog/version.txt, add-record requests and forum posts with 64 connections and
+# prints each rate, its ratio to the version.txt rate and the 99th percentile latency.
+# Targets: add-record and forum post at least 0.3 times the version.txt rate, p99 under 50 ms.
+# Exits 1 when a target is missed or a request was refused. Not run by the test suite.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+server=${1:-${ROAMLOG_SERVER:-$here/../build/src/server/roamlog-server}}
+duration=${ROAMLOG_LOAD_DURATION:-10s}
+connections=${ROAMLOG_LOAD_CONNECTIONS:-64}
+
+command -v wrk >/dev/null || { echo "wrk is not installed (Debian package wrk)" >&2; exit 2; }
+[ -x "$server" ] || { echo "no server program at $server (build the roamlog-server target)" >&2; exit 2; }
+
+work=$(mktemp -d)
+server_pid=""
+cleanup() {
+  if [ -n "$server_pid" ] && kill -0 "$server_pid" 2>/dev/null; then
+    kill -TERM "$server_pid"
+    wait "$server_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The limits per installation are raised out of the way; the scripts also send every
+# request from an installation of its own.
+"$server" serve --listen 127.0.0.1:0 --database "$work/load.sqlite" \
+  --records-per-hour 100000000 --posts-per-hour 100000000 >"$work/server.log" 2>&1 &
+server_pid=$!
+
+base=""
+for _ in $(seq 100); do
+  base=$(grep -m1 -o 'listening on http://[^ ]*/' "$work/server.log" | sed 's/^listening on //' || true)
+  [ -n "$base" ] && break
+  kill -0 "$server_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -z "$base" ]; then
+  echo "the server did not start:" >&2
+  cat "$work/server.log" >&2
+  exit 2
+fi
+echo "server at $base, database $work/load.sqlite, $connections connections for $duration each"
+
+# Runs wrk and prints "RATE P99_MS REFUSED".
+measure() {
+  local out
+  out=$(wrk -t2 -c"$connections" -d"$duration" --latency "$@")
+  echo "$out" >"$work/wrk-$(date +%s%N).txt"
+  local rate p99 refused
+  rate=$(echo "$out" | awk '/^Requests\/sec:/ { print $2 }')
+  p99=$(echo "$out" | awk '$1 == "99%" {
+      v = $2; unit = v; gsub(/[0-9.]/, "", unit); sub(/[a-z]+$/, "", v);
+      if (unit == "us") v = v / 1000; else if (unit == "s") v = v * 1000; else if (unit == "m") v = v * 60000;
+      print v }')
+  refused=$(echo "$out" | awk '/Non-2xx or 3xx responses:/ { print $NF }')
+  echo "$rate ${p99:-0} ${refused:-0}"
+}
+
+read -r version_rate version_p99 version_refused < <(measure "${base}roamlog/version.txt")
+read -r add_rate add_p99 add_refused < <(measure -s "$here/wrk_add_record.lua" "$base")
+read -r post_rate post_p99 post_refused < <(measure -s "$here/wrk_forum_post.lua" "$base")
+
+missed=0
+report() { # name rate p99 refused is-reference
+  local ratio verdict="ok"
+  ratio=$(awk -v a="$2" -v b="$version_rate" 'BEGIN { printf "%.2f", a / b }')
+  if [ "$5" = 0 ]; then
+    if awk -v r="$ratio" -v p="$3" 'BEGIN { exit !(r < 0.3 || p >= 50) }'; then verdict="MISSED"; fi
+  fi
+  [ "$4" != 0 ] && verdict="REFUSED $4"
+  [ "$verdict" != ok ] && missed=1
+  printf "%-12s %10.0f req/s  ratio %5s  p99 %8.2f ms  %s\n" "$1" "$2" "$ratio" "$3" "$verdict"
+}
+echo
+report "version.txt" "$version_rate" "$version_p99" "$version_refused" 1
+report "add-record" "$add_rate" "$add_p99" "$add_refused" 0
+report "forum post" "$post_rate" "$post_p99" "$post_refused" 0
+echo "targets: add-record and forum post >= 0.3 x version.txt, p99 < 50 ms"
+exit $missed
