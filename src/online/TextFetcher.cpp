@@ -24,6 +24,17 @@ QUrl addressToUrl(const QString& address)
     return url;
 }
 
+// The errors Qt reports for an HTTP error status (4xx, 5xx) carry the server's page; every
+// other error is one of the connection, a proxy or the protocol.
+bool isTransferFault(QNetworkReply::NetworkError error)
+{
+    const bool statusError = (error >= QNetworkReply::ContentAccessDenied &&
+                              error <= QNetworkReply::UnknownContentError) ||
+                             (error >= QNetworkReply::InternalServerError &&
+                              error <= QNetworkReply::UnknownServerError);
+    return error != QNetworkReply::NoError && !statusError;
+}
+
 } // namespace
 
 TextFetcher::TextFetcher(QObject* parent)
@@ -74,9 +85,10 @@ FetchResult TextFetcher::finish(QNetworkReply* reply)
     reply->deleteLater();
     if (const QVariant why = reply->property(kCutShort); !why.isNull())
         return FetchResult::failure(why.toString());
-    // An error status still brings the server's page: that page is the reply.
-    const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
-    if (reply->error() != QNetworkReply::NoError && !answered)
+    // An error status still brings the server's page: that page is the reply. A fault of the
+    // connection itself (closed early, reset, fewer bytes than announced) makes the body
+    // incomplete whatever status line came before it, so the request failed.
+    if (isTransferFault(reply->error()))
         return FetchResult::failure(reply->errorString());
     const QByteArray body = reply->readAll();
     if (body.size() > kMaxBodyBytes)

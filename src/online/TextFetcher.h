@@ -11,8 +11,10 @@ class QNetworkReply;
 
 // Makes the program's HTTP GET requests and hands back the body as Windows-1252 text.
 // Only http:// and https:// addresses are fetched; anything else fails as a malformed address.
-// A body longer than kMaxBodyBytes, a time-out, an unknown host or a refused connection fail.
-// An error status is not a failure: the body the server sent (an error page) is the reply.
+// A body longer than kMaxBodyBytes, a time-out, an unknown host, a refused connection and a
+// connection that breaks before the whole body arrived (closed early, reset, shorter than its
+// announced length) fail, even after a status line. An error status is not a failure: the
+// body the server sent (an error page) is the reply.
 //
 // The program stays single-threaded and its requests never overlap: FetchText waits for a
 // request started by fetchLater to end before it sends its own.

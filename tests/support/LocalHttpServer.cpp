@@ -1,5 +1,9 @@
 #include "LocalHttpServer.h"
 
+#ifdef Q_OS_UNIX
+#include <sys/socket.h>
+#endif
+
 LocalHttpServer::LocalHttpServer()
 {
     answer(Answer{});
@@ -32,8 +36,23 @@ void LocalHttpServer::serve(QTcpSocket* socket)
     if (reply.behaviour == Behaviour::Close)
         return socket->abort();
     QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " Scripted\r\n";
-    if (reply.behaviour == Behaviour::Normal)
-        head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+    if (reply.behaviour != Behaviour::NoLength) {
+        const qint64 length = reply.announcedLength >= 0 ? reply.announcedLength : reply.body.size();
+        head += "Content-Length: " + QByteArray::number(length) + "\r\n";
+    }
     socket->write(head + "Connection: close\r\n\r\n" + reply.body);
+    if (reply.behaviour == Behaviour::Reset)
+        return reset(socket);
     socket->disconnectFromHost();
+}
+
+void LocalHttpServer::reset(QTcpSocket* socket)
+{
+    socket->flush();
+#ifdef Q_OS_UNIX
+    // A zero linger time makes the close send a reset instead of the orderly end.
+    const linger now{1, 0};
+    ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now, sizeof now);
+#endif
+    socket->abort();
 }

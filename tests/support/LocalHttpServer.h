@@ -13,12 +13,16 @@ class LocalHttpServer : public QObject
 
 public:
     // NoLength: the close ends the body. NeverAnswer: open and silent. Close: no reply at all.
-    enum class Behaviour { Normal, NoLength, NeverAnswer, Close };
+    // Reset: the head and the body, then the connection is reset instead of closed.
+    enum class Behaviour { Normal, NoLength, NeverAnswer, Close, Reset };
     struct Answer
     {
         int status = 200;
         QByteArray body;
         Behaviour behaviour = Behaviour::Normal;
+        // The Content-Length announced in the head when not negative (the body's size otherwise),
+        // for a reply that is cut off before its end.
+        qint64 announcedLength = -1;
     };
     using Script = std::function<Answer(const QByteArray& target)>;
 
@@ -36,6 +40,7 @@ public:
 private:
     static QString url(quint16 port) { return QStringLiteral("http://127.0.0.1:%1/").arg(port); }
     void serve(QTcpSocket* socket);
+    static void reset(QTcpSocket* socket);
 
     QTcpServer m_server;
     Script m_script;
