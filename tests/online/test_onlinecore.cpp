@@ -3,9 +3,11 @@
 #include "online/RecordSharing.h"
 #include "online/ReplyToken.h"
 #include "online/ServerRequests.h"
+#include "online/SharingReport.h"
 #include "online/SuggestionCheck.h"
 #include "online/TextFetcher.h"
 #include "online/VersionCheck.h"
+#include "store/LineCodec.h"
 #include "store/RecordStore.h"
 
 #include <QTest>
@@ -45,6 +47,9 @@ private slots:
         QTest::newRow("1 MB + 1, no length") << Answer{200, cap + 'x', B::NoLength} << true << none;
         QTest::newRow("never answers") << Answer{0, {}, B::NeverAnswer} << true << none;
         QTest::newRow("closed unanswered") << Answer{0, {}, B::Close} << true << none;
+        QTest::newRow("cut off") << Answer{200, "ok:12", B::Normal, 50} << true << none;
+        QTest::newRow("error page cut off") << Answer{500, "<p>", B::Normal, 50} << true << none;
+        QTest::newRow("reset") << Answer{200, "ok:12", B::Reset, 50} << true << none;
         // clang-format on
     }
     void replies()
@@ -164,54 +169,88 @@ private slots:
             QVERIFY(SuggestionCheck({}).CheckSuggestionText(u"site"_s + ending).refused);
     }
 
-    // The rows' marks; the replies in turn ("" as from a failed request); the marks after; the
-    // rows sent, with "m" when the mark changed and "a" when the alias was taken; the count.
+    // The rows' marks ("L" before a mark: a record as long as a stored line can be); the
+    // replies in turn ("~": the request failed); the request before which the user cancels (0:
+    // never); the marks after; the rows sent, with "m" when the mark changed and "a" when the
+    // alias was taken; the count; the sentences that end the closing message.
     void share_data()
     {
-        for (const char* column : {"marks", "replies", "after", "sent"})
+        for (const char* column : {"marks", "replies"})
+            QTest::addColumn<QString>(column);
+        QTest::addColumn<int>("cancelAt");
+        for (const char* column : {"after", "sent"})
             QTest::addColumn<QString>(column);
         QTest::addColumn<int>("posted");
+        QTest::addColumn<QString>("summary");
         // clang-format off
-        auto row = [](const char* tag, const char* marks, const char* replies, const char* after,
-                      const char* sent, int posted) {
-            QTest::newRow(tag) << QString::fromUtf8(marks) << QString::fromUtf8(replies)
-                               << QString::fromUtf8(after) << QString::fromUtf8(sent) << posted;
+        auto row = [](const char* tag, const char* marks, const char* replies, int cancelAt, const char* after,
+                      const char* sent, int posted, const char* summary) {
+            QTest::newRow(tag) << QString::fromUtf8(marks) << QString::fromUtf8(replies) << cancelAt
+                               << QString::fromUtf8(after) << QString::fromUtf8(sent) << posted
+                               << QString::fromUtf8(summary);
         };
-        row("two rows", "*,*", "ok:1,ok:2", "*,*", "", 0);
-        row("none offered", ",A1,**", "", ",A1,**", "", 0);
-        row("identifiers", "*,, ", "ok:A17,ok-B2", "A17,,B2", "1m,3m", 2);
-        row("ban on row 5", "A,B,C,D,*", "ban", "A,B,C,D,x 5-061231", "5m", 1);
-        row("ok alone", "*,*,*", "ok,ok,ok", "*,*,*", "1,2,3", 0);
-        row("2 of 4 fail", "*,*,*,*", "ok:1,,ok:2,", "1,*,2,*", "1m,2,3m,4", 2);
-        row("alias taken", "*,*,*", "tkn,ok:1", "*,*,*", "1a", 0);
-        row("error page, garbage", "*,*,*", "<p>ok:1</p>,garbage,OK:1", "*,*,*", "1,2,3", 0);
-        row("ids cut", "*,*,*", "ok:A|x|,ok:B\r\nC,ok:C\u20AC\t", "A,B,C\u20AC", "1m,2m,3m", 3);
-        row("rewrite fails", "*,*,*", "ok:1,ok:2,ok:3", "1,2,3", "1m,2m,3m", 3);
+        const char* unusable3 = "3 records got an answer the program could not use and will be offered again.";
+        row("two rows", "*,*", "ok:1,ok:2", 0, "*,*", "", 0, "");
+        row("none offered", ",A1,**", "", 0, ",A1,**", "", 0, "No record was waiting to be shared.");
+        row("identifiers", "*,, ", "ok:A17,ok-B2", 0, "A17,,B2", "1m,3m", 2, "2 records were published.");
+        row("ban on row 5", "A,B,C,D,*", "ban", 0, "A,B,C,D,x 5-061231", "5m", 1, "1 record was refused by the server.");
+        row("ok alone", "*,*,*", "ok,ok,ok", 0, "*,*,*", "1,2,3", 0, unusable3);
+        row("offered marks, blanks", "*,*,*,*", "ok:*,ok: ,ok:   ,ok:|x", 0, "*,*,*,*", "1,2,3,4", 0,
+            "4 records got an answer the program could not use and will be offered again.");
+        row("stops at no answer", "*,*,*,*", "ok:1,~,ok:2", 0, "1,*,*,*", "1m,2", 1,
+            "1 record was published. The server did not answer, so 3 records still wait to be shared.");
+        row("no answer at once", "*,A,*", "~", 0, "*,A,*", "1", 0,
+            "The server did not answer, so 2 records still wait to be shared.");
+        row("alias taken", "*,*,*", "tkn,ok:1", 0, "*,*,*", "1a", 0,
+            "The alias belongs to another user, so 3 records were not shared; change the alias on the User tab and share again.");
+        row("error page, garbage", "*,*,*", "<p>ok:1</p>,garbage,OK:1", 0, "*,*,*", "1,2,3", 0, unusable3);
+        row("ids cut", "*,*,*", "ok:A|x|,ok:B\r\nC,ok:C\u20AC\t", 0, "A,B,C\u20AC", "1m,2m,3m", 3,
+            "3 records were published.");
+        row("rewrite fails", "*,*,*", "ok:1,ok:2,ok:3", 0, "1,2,3", "1m,2m,3m", 3, "3 records were published.");
+        row("cancelled", "*,*,*,*", "ok:1,ok:2,ok:3", 3, "1,2,*,*", "1m,2m", 2,
+            "2 records were published. You cancelled the sharing: 2 records were not sent and will be offered again.");
+        row("cancelled first", "*,*,*", "ok:1", 1, "*,*,*", "", 0,
+            "You cancelled the sharing: 3 records were not sent and will be offered again.");
+        row("mark too long", "L*,*,*", "ok:AB,ok:C,ban", 0, "*,C,x 3-061231", "1,2m,3m", 2,
+            "1 record was published. 1 record was refused by the server. "
+            "1 record got an answer that could not be stored and will be offered again.");
         // clang-format on
     }
     void share()
     {
         QFETCH(QString, marks);
         QFETCH(QString, replies);
+        QFETCH(int, cancelAt);
         QFETCH(QString, after);
         QFETCH(QString, sent);
         QFETCH(int, posted);
+        QFETCH(QString, summary);
         TestFolder folder;
         const bool unwritable = QByteArray(QTest::currentDataTag()) == "rewrite fails";
         RecordStore store(unwritable ? folder.filePath(u"missing/folder"_s) : folder.path());
-        for (const QString& mark : marks.split(u',')) {
+        for (QString mark : marks.split(u',')) {
             TravelRecord record;
+            if (mark.startsWith(u'L')) { // the line with its CR LF fills the encoding exactly
+                mark.remove(0, 1);
+                const QString comments(LineCodec::kMaxEncodableLength - 2 - 24 - mark.size(), u'c');
+                QVERIFY(!record.setField(RecordColumns::Comments, comments));
+            }
             QVERIFY(!record.setField(RecordColumns::UploadMark, mark) && store.appendRow(record));
         }
-        QStringList seen, expected;
+        const auto offered = RecordSharing::offeredRows(store);
+        QStringList seen, expected, steps, expectedSteps;
         QString status = u"before"_s;
         const RecordSharing::Hooks hooks{
-            [&, next = 0](const QString&) mutable { return replies.split(u',').value(next++); },
+            [&, next = 0](const QString&) mutable {
+                const QString reply = replies.split(u',').value(next++);
+                return reply == u"~" ? FetchResult::failure(u"no answer in time"_s) : FetchResult::success(reply);
+            },
             [&](const QString& text) { seen << (status = text); },
             [&] { return status; },
             [&] { seen << u"(timer)"_s; },
             [&] { seen << u"(alias)"_s; },
-            [&](int r) { seen << u"(mark %1)"_s.arg(r); }};
+            [&](int r) { seen << u"(mark %1)"_s.arg(r); },
+            [&](int index, int total) { return steps << u"%1/%2"_s.arg(index).arg(total), index != cancelAt; }};
         const auto outcome = RecordSharing::ShareRecords(store, {2006, 12, 31}, hooks);
         for (const QString& item : sent.split(u',', Qt::SkipEmptyParts)) {
             expected << u"uploading record  "_s + item.left(1);
@@ -220,15 +259,19 @@ private slots:
             if (item.endsWith(u'a'))
                 expected << u"(alias)"_s;
             expected << u"Done"_s << u"(timer)"_s;
+            expectedSteps << u"%1/%2"_s.arg(expectedSteps.size() + 1).arg(offered.size());
         }
+        if (cancelAt)
+            expectedSteps << u"%1/%2"_s.arg(cancelAt).arg(offered.size());
         const bool tooFew = store.rowCount() < 3;
         if (!tooFew)
             expected << (sent.isEmpty() ? u"before"_s : u"Done"_s) +
                             u" > uploaded %1 items"_s.arg(posted);
         QCOMPARE(seen, expected);
-        QCOMPARE(outcome.aliasTaken, sent.contains(u'a'));
+        QCOMPARE(steps, expectedSteps);
+        QCOMPARE(outcome.stop == RecordSharing::Stop::AliasTaken, sent.contains(u'a'));
         const QString closing = tooFew ? u"First post must have at least 3 entries"_s
-                                       : (posted ? u"Thank you!"_s : QString());
+                                       : (posted ? u"Thank you!\r\n\r\n"_s : QString()) + summary;
         QCOMPARE(outcome.message, u"Posted %1 items. \r\n\r\n"_s.arg(posted) + closing);
         QCOMPARE(bool(outcome.saved), !unwritable);
         // The file is rewritten with the new marks as 24th fields only when something was posted.
@@ -240,6 +283,31 @@ private slots:
             if (reread.rowCount())
                 QCOMPARE(reread.row(r).field(RecordColumns::UploadMark), after.section(u',', r, r));
         }
+    }
+
+    // Fields that hold a value in at least one record to send, in column order; what the
+    // question before sharing names.
+    void shareQuestion()
+    {
+        TestFolder folder;
+        RecordStore store(folder.path());
+        const QList<std::pair<int, QString>> rows[] = {
+            {{RecordColumns::Place, u"Inn"_s}, {RecordColumns::Telephone, u"555"_s}, {RecordColumns::UploadMark, u"*"_s}},
+            {{RecordColumns::Place, u"Bar"_s}, {RecordColumns::Email, u"a@b.c"_s}},
+            {{RecordColumns::Comments, u"Nice"_s}, {RecordColumns::RecommendedBy, u"Eve"_s}, {RecordColumns::UploadMark, u" "_s}}};
+        for (const auto& fields : rows) {
+            TravelRecord record;
+            for (const auto& [column, text] : fields)
+                QVERIFY(!record.setField(column, text));
+            QVERIFY(store.appendRow(record));
+        }
+        const auto offered = RecordSharing::offeredRows(store);
+        QCOMPARE(offered, (std::vector<int>{0, 2}));
+        const QStringList fields = SharingReport::publishedFields(store, offered); // not the e-mail of row 2
+        QCOMPARE(fields, (QStringList{u"place"_s, u"comments"_s, u"telephone"_s, u"recommended by"_s}));
+        QCOMPARE(SharingReport::question(2, fields, u"example.org"_s),
+                 u"2 records will be visible to everyone on example.org: place, comments, telephone, recommended by."_s);
+        QCOMPARE(SharingReport::question(1, {u"place"_s}, u"h"_s), u"1 record will be visible to everyone on h: place."_s);
     }
 };
 

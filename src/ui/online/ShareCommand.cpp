@@ -2,9 +2,12 @@
 
 #include "online/RecordSharing.h"
 #include "online/ServerRequests.h"
+#include "online/SharingReport.h"
 #include "online/TextFetcher.h"
 #include "ui/list/RecordListModel.h"
 #include "ui/online/AliasTakenReport.h"
+#include "ui/online/ShareProgress.h"
+#include "ui/online/ShareQuestion.h"
 #include "ui/user/UserTab.h"
 #include "ui/widgets/BusyPointer.h"
 #include "ui/widgets/MessageBox.h"
@@ -15,6 +18,7 @@
 #include <QDate>
 #include <QLabel>
 #include <QLineEdit>
+#include <QUrl>
 
 #include <optional>
 
@@ -24,18 +28,35 @@ ShareCommand::ShareCommand(FrmScrn& window, TextFetcher& fetcher, StatusLine& st
     connect(&window, &FrmScrn::shareRequested, this, &ShareCommand::ShareRecords);
 }
 
-QString ShareCommand::SendRecord(const QString& line)
+FetchResult ShareCommand::SendRecord(const QString& line)
 {
     // Read from the controls at this moment: a changed alias counts even before it is stored.
     const UserTab* tab = m_window.userTab();
     const QString user = tab->check1()->isChecked() ? QString() : tab->text3(0)->text();
     const QString address = ServerRequests::addRecordAddress(m_window.values().scriptUrl(),
                                                              tab->label2()->text(), user, line);
-    return m_fetcher.FetchText(address).text;
+    return m_fetcher.FetchText(address);
+}
+
+bool ShareCommand::userAgrees() const
+{
+    const RecordStore& store = m_window.store();
+    if (store.rowCount() < RecordSharing::kMinimumRows)
+        return true; // nothing will be sent
+    const std::vector<int> offered = RecordSharing::offeredRows(store);
+    if (offered.empty())
+        return true;
+    const QString host = QUrl(m_window.values().serverBaseUrl).host();
+    return AskToShare(&m_window, SharingReport::question(int(offered.size()),
+                                                         SharingReport::publishedFields(store, offered), host));
 }
 
 void ShareCommand::ShareRecords()
 {
+    if (!userAgrees()) {
+        m_status.show(QStringLiteral("Share cancelled: nothing was sent"));
+        return;
+    }
     RecordSharing::Hooks hooks;
     hooks.sendRecord = [this](const QString& line) { return SendRecord(line); };
     hooks.setStatus = [this](const QString& text) { m_status.setText(text); };
@@ -48,8 +69,12 @@ void ShareCommand::ShareRecords()
     {
         // With too few records nothing is sent, so there is nothing to wait for.
         std::optional<BusyPointer> busy;
-        if (m_window.store().rowCount() >= RecordSharing::kMinimumRows)
+        std::optional<ShareProgress> progress;
+        if (m_window.store().rowCount() >= RecordSharing::kMinimumRows) {
             busy.emplace();
+            progress.emplace(&m_window);
+            hooks.proceed = [&progress](int index, int total) { return progress->step(index, total); };
+        }
         outcome = RecordSharing::ShareRecords(m_window.store(), QDate::currentDate(), hooks);
     }
     OkMessage::show(&m_window, outcome.message);

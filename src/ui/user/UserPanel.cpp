@@ -46,6 +46,6 @@ void UserPanel::Check1Click()
 {
     if (!m_tab)
         return;
-    m_tab->check1()->setChecked(true);
-    store(UserTab::Text3Count, QStringLiteral("1"));
+    // The click has already toggled the box: a privacy choice has to be reversible.
+    store(UserTab::Text3Count, m_tab->check1()->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }
