@@ -1,6 +1,7 @@
 #include "test_frmscrn_support.h"
 
 #include "TestFolder.h"
+#include "store/LineCodec.h"
 #include "ui/entry/EntryCommands.h"
 #include "ui/entry/EntryForm.h"
 #include "ui/list/RecordListView.h"
@@ -9,6 +10,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
+#include <QMessageBox>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QTest>
@@ -40,6 +43,11 @@ private slots:
     void clearEmptiesTheForm();
     void removeTakesOnlyTheRecordShown();
     void failedWritesAreReportedAndLoseNothing();
+    void addRefusesARecordThatFitsOnlyWithoutItsMark();
+    void captionFollowsTheRecordShown();
+    void pickingAnotherRecordAsksAboutUnsavedEdits_data();
+    void pickingAnotherRecordAsksAboutUnsavedEdits();
+    void pickingWithoutEditsAsksNothing();
 };
 
 void TestEntryCommands::dateStampIgnoresTheLocale()
@@ -170,6 +178,7 @@ void TestEntryCommands::replaceReportsItemNotFound()
     w.control(QStringLiteral("Text1(14)"))->setFocus();
     w.clickToolbar1(2);
     QCOMPARE(w->windowTitle(), QStringLiteral("Roamlog - Hotel Miramar  - Item not found"));
+    QCOMPARE(w->label10()->text(), QStringLiteral("Hotel Miramar  - Item not found"));
     QCOMPARE(w->entryForm()->text1(0), QStringLiteral("Hotel Miramar "));
     QCOMPARE(w->entryForm()->text1(14), QString()); // the pre-step ran all the same
     QCOMPARE(folder.read(QStringLiteral("Roamlog.ppd")), original);
@@ -221,6 +230,7 @@ void TestEntryCommands::removeTakesOnlyTheRecordShown()
     QCOMPARE(file.size(), 2);
     QCOMPARE(file[1][City], QStringLiteral("Oslo"));
     QCOMPARE(folder.read(QStringLiteral("Roamlog.bak")), original);
+    QCOMPARE(w->label10()->text(), QStringLiteral("Removed Beta - Ctrl+Z to undo"));
 
     // The form still shows the removed record; Add stores it again at the end.
     QCOMPARE(w->entryForm()->text1(CityBox), QStringLiteral("Bergen"));
@@ -269,6 +279,114 @@ void TestEntryCommands::failedWritesAreReportedAndLoseNothing()
         QCOMPARE(w.listRow(0)[Place], QStringLiteral("Alpha"));
         QCOMPARE(w->listView1()->selectedRow(), 0);
     }
+}
+
+void TestEntryCommands::addRefusesARecordThatFitsOnlyWithoutItsMark()
+{
+    TestFolder folder;
+    WindowUnderTest w(folder);
+    // A line of 24 fields, each followed by "|": Place "P", the 19-character stamp and the
+    // comments leave room for the CR LF of a rewrite, but not for the "*" as well.
+    const int longest = LineCodec::kMaxEncodableLength - 2;
+    const QString comments(longest - 1 - 19 - 24, u'c');
+    w->entryForm()->setText1(Place, QStringLiteral("P"));
+    w->entryForm()->setText1(12, comments);
+    MessageCatcher message;
+    w.clickToolbar1(1);
+    QTRY_COMPARE(message.count(), 1);
+    QCOMPARE(message.text(), QStringLiteral("The change could not be saved."));
+    QVERIFY2(message.details().contains(QLatin1String("too long")), qPrintable(message.details()));
+    QCOMPARE(w->listView1()->model()->rowCount(), 0);
+    QVERIFY(!QDir(folder.path()).exists(QStringLiteral("Roamlog.ppd")));
+    QCOMPARE(w->entryForm()->text1(12), comments);
+
+    // One character less and it is stored, offered for sharing.
+    w->entryForm()->setText1(12, comments.chopped(1));
+    w.clickToolbar1(1);
+    QCOMPARE(message.count(), 1);
+    QCOMPARE(w.listRow(0)[UploadMark], QStringLiteral("*"));
+    QCOMPARE(readDatabase(folder).size(), 1);
+}
+
+void TestEntryCommands::captionFollowsTheRecordShown()
+{
+    TestFolder folder;
+    writeDatabase(folder, {record({{Place, QStringLiteral("Alpha")}, {DateModified, QStringLiteral("01-02-2003 04:05:06")}}),
+                           record({{Place, QStringLiteral("Beta")}, {DateModified, QStringLiteral("02-03-2004 05:06:07")}})});
+    WindowUnderTest w(folder);
+    w.clickRow(0, Qt::LeftButton);
+    QCOMPARE(w->windowTitle(), QStringLiteral("Roamlog@: Alpha - Modified: 01-02-2003 04:05:06"));
+
+    // After Replace the caption carries the new stamp.
+    w.type(QStringLiteral("Text1(2)"), QStringLiteral("Bern"));
+    w.clickToolbar1(2);
+    const QString stamp = readDatabase(folder)[0][DateModified];
+    QVERIFY(kStamp.match(stamp).hasMatch());
+    QVERIFY(stamp != QLatin1String("01-02-2003 04:05:06"));
+    QCOMPARE(w->windowTitle(), QStringLiteral("Roamlog@: Alpha - Modified: ") + stamp);
+
+    // After Remove it names no record.
+    w.clickRow(1, Qt::LeftButton);
+    QCOMPARE(w->windowTitle(), QStringLiteral("Roamlog@: Beta - Modified: 02-03-2004 05:06:07"));
+    w.chooseFromOtherMenu(1, QStringLiteral("mnuRemoveEntry"));
+    QCOMPARE(w->listView1()->model()->rowCount(), 1);
+    QCOMPARE(w->windowTitle(), QStringLiteral(" Roamlog"));
+}
+
+void TestEntryCommands::pickingAnotherRecordAsksAboutUnsavedEdits_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("storedCity");
+    QTest::addColumn<QString>("formPlace");
+    QTest::addColumn<int>("selected");
+    QTest::newRow("save") << int(QMessageBox::Save) << QStringLiteral("Basel") << QStringLiteral("Beta") << 1;
+    QTest::newRow("discard") << int(QMessageBox::Discard) << QStringLiteral("Bern") << QStringLiteral("Beta") << 1;
+    QTest::newRow("cancel") << int(QMessageBox::Cancel) << QStringLiteral("Bern") << QStringLiteral("Alpha") << 0;
+}
+
+void TestEntryCommands::pickingAnotherRecordAsksAboutUnsavedEdits()
+{
+    QFETCH(int, answer);
+    QFETCH(QString, storedCity);
+    QFETCH(QString, formPlace);
+    QFETCH(int, selected);
+    TestFolder folder;
+    writeDatabase(folder, {record({{Place, QStringLiteral("Alpha")}, {City, QStringLiteral("Bern")}}),
+                           record({{Place, QStringLiteral("Beta")}, {City, QStringLiteral("Chur")}})});
+    WindowUnderTest w(folder);
+    w.clickRow(0, Qt::LeftButton);
+    w->entryForm()->setText1(CityBox, QString());
+    w.type(QStringLiteral("Text1(2)"), QStringLiteral("Basel"));
+
+    MessageCatcher question{QMessageBox::StandardButton(answer)};
+    w.clickRow(1, Qt::LeftButton);
+    QCOMPARE(question.count(), 1);
+    QCOMPARE(question.text(), QStringLiteral("Save the changes to Alpha?"));
+    QCOMPARE(question.buttons(), QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+
+    QCOMPARE(readDatabase(folder)[0][City], storedCity);
+    QCOMPARE(w->entryForm()->text1(Place), formPlace);
+    QCOMPARE(w->entryForm()->text1(CityBox), formPlace == QLatin1String("Beta") ? QStringLiteral("Chur") : QStringLiteral("Basel"));
+    QCOMPARE(w->listView1()->selectedRow(), selected);
+    QCOMPARE(w.listRow(0)[City], storedCity);
+}
+
+void TestEntryCommands::pickingWithoutEditsAsksNothing()
+{
+    TestFolder folder;
+    writeDatabase(folder, {record({{Place, QStringLiteral("Alpha")}, {2, QStringLiteral("Hotel")}, {21, QStringLiteral("http://a.example")}}),
+                           record({{Place, QStringLiteral("Beta")}})});
+    WindowUnderTest w(folder);
+    MessageCatcher question;
+    w.clickRow(0, Qt::LeftButton);
+    w.clickRow(1, Qt::LeftButton);
+    // After Add, Replace or Clear the form holds no listed record, so nothing is asked either.
+    w.type(QStringLiteral("Text1(2)"), QStringLiteral("Oslo"));
+    w.clickToolbar1(3);
+    w.type(QStringLiteral("Text1(2)"), QStringLiteral("Oslo"));
+    w.clickRow(0, Qt::LeftButton);
+    QCOMPARE(question.count(), 0);
+    QCOMPARE(w->entryForm()->text1(Place), QStringLiteral("Alpha"));
 }
 
 QTEST_MAIN(TestEntryCommands)

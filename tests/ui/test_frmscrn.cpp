@@ -4,12 +4,17 @@
 #include "settings/InstallationIdentity.h"
 #include "settings/ProgramValues.h"
 #include "settings/RegistrySettings.h"
+#include "store/TravelRecord.h"
+#include "ui/list/RecordListModel.h"
 #include "ui/entry/EntryForm.h"
 #include "ui/list/RecordListView.h"
 #include "ui/user/UserTab.h"
 #include "ui/window/FrmScrn.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -50,9 +55,13 @@ private slots:
     void loadShowsStoredUserInformation();
     void showGridSurvivesARestart();
     void f1ReleasedAnywhereOpensHelp();
+    void toolbar2ButtonsAreNamedAndPictured();
     void toolbar2AndToolsMenu();
     void quitEmptiesTheListAndKeepsTheFile();
     void formFitsTheOpeningSize();
+    void unreadableFileRefusesEveryChange();
+    void undecodableLinesAreCountedInTheStatusLine_data();
+    void undecodableLinesAreCountedInTheStatusLine();
 };
 
 void TestFrmScrn::firstRunOpensOnTheEmptyForm()
@@ -74,7 +83,6 @@ void TestFrmScrn::firstRunOpensOnTheEmptyForm()
     QVERIFY(w->userTab()->text3(1)->text().isEmpty());
     QVERIFY(!w->userTab()->check1()->isChecked());
     QVERIFY(w->findChildren<QMenuBar*>().isEmpty());
-    QCOMPARE(w->size(), QSize(694, 491));
 
     // The installation record exists now and its ID is shown.
     const auto installation = InstallationIdentity::ReadInstallationRecord(keyPath(folder));
@@ -172,23 +180,26 @@ void TestFrmScrn::f1ReleasedAnywhereOpensHelp()
     QCOMPARE(w.opened.size(), 3);
 }
 
+void TestFrmScrn::toolbar2ButtonsAreNamedAndPictured()
+{
+    TestFolder folder;
+    WindowUnderTest w(folder);
+    // The buttons show a picture alone: a screen reader and the tooltip give their names.
+    const QString names[] = {QStringLiteral("Share"), QStringLiteral("Tools"), QStringLiteral("Quit")};
+    for (int i = 1; i <= 3; ++i) {
+        auto* button = qobject_cast<QToolButton*>(w->toolbar2()->widgetForAction(w->toolbar2Button(i)));
+        QVERIFY(button);
+        QCOMPARE(button->accessibleName(), names[i - 1]);
+        QCOMPARE(button->toolTip(), names[i - 1]);
+        QVERIFY(!button->icon().pixmap(QSize(24, 24), 2.0).isNull());
+    }
+}
+
 void TestFrmScrn::toolbar2AndToolsMenu()
 {
     TestFolder folder;
     QVERIFY(folder.write(QStringLiteral("help.html"), "<html></html>"));
     WindowUnderTest w(folder);
-
-    QToolBar* toolbar = w->toolbar2();
-    QCOMPARE(toolbar->objectName(), QStringLiteral("Toolbar2"));
-    const QString names[] = {QStringLiteral("Share"), QStringLiteral("Tools"), QStringLiteral("Quit")};
-    for (int i = 1; i <= 3; ++i) {
-        auto* button = qobject_cast<QToolButton*>(toolbar->widgetForAction(w->toolbar2Button(i)));
-        QVERIFY(button);
-        QCOMPARE(button->accessibleName(), names[i - 1]);
-        QCOMPARE(button->toolTip(), names[i - 1]);
-        QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonIconOnly);
-        QVERIFY(!button->icon().pixmap(QSize(24, 24), 2.0).isNull());
-    }
 
     // Share, from the toolbar and from the Other menu.
     QSignalSpy share(w.window.get(), &FrmScrn::shareRequested);
@@ -264,6 +275,97 @@ void TestFrmScrn::formFitsTheOpeningSize()
         fields.append(area);
     }
     QVERIFY(fields.size() >= 10);
+}
+
+void TestFrmScrn::unreadableFileRefusesEveryChange()
+{
+    TestFolder folder;
+    writeDatabase(folder, {record({{0, QStringLiteral("Alpha")}, {10, QStringLiteral("Bern")}})});
+    const QString path = folder.filePath(QStringLiteral("Roamlog.ppd"));
+    const QByteArray original = folder.read(QStringLiteral("Roamlog.ppd"));
+    // No permission to read it; where permissions do not stop the user (root), a folder takes its name.
+    QVERIFY(QFile::setPermissions(path, {}));
+    bool folderInstead = false;
+    if (QFile probe(path); probe.open(QIODevice::ReadOnly)) {
+        probe.close();
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("Roamlog.ppd")));
+        folderInstead = true;
+    }
+    const QString refusal =
+        QStringLiteral("Roamlog.ppd could not be read to its end, so no change is saved until the program is restarted.");
+
+    auto messages = std::make_unique<MessageCatcher>();
+    WindowUnderTest w(folder);
+    QCOMPARE(messages->count(), 1);
+    QCOMPARE(messages->text(), QStringLiteral("Roamlog.ppd could not be read to its end."));
+    QVERIFY2(messages->details().contains(QLatin1String("Roamlog.ppd")), qPrintable(messages->details()));
+    if (!folderInstead)
+        QVERIFY2(messages->details().contains(QLatin1String("Permission denied")), qPrintable(messages->details()));
+
+    // Add, Share, and Replace and Remove of a listed record are refused, and the list stays.
+    messages = std::make_unique<MessageCatcher>();
+    w.type(QStringLiteral("Text1(0)"), QStringLiteral("Gamma"));
+    w.clickToolbar1(1);
+    QCOMPARE(messages->count(), 1);
+    QCOMPARE(messages->text(), refusal);
+    QCOMPARE(w->listView1()->model()->rowCount(), 0);
+    QCOMPARE(w->entryForm()->text1(0), QStringLiteral("Gamma"));
+
+    QSignalSpy share(w.window.get(), &FrmScrn::shareRequested);
+    w.clickToolbar2(1);
+    QCOMPARE(share.size(), 0);
+    QCOMPARE(messages->count(), 2);
+
+    // A record in the list, as a load that stopped part-way leaves those read before the fault.
+    TravelRecord listed;
+    QVERIFY(!listed.setField(0, QStringLiteral("Alpha")));
+    QVERIFY(w->recordModel()->appendRecord(listed));
+    w.clickRow(0, Qt::LeftButton);
+    w.type(QStringLiteral("Text1(2)"), QStringLiteral("Basel"));
+    w.clickToolbar1(2);
+    QCOMPARE(messages->count(), 3);
+    QCOMPARE(w.listRow(0)[10], QString());
+    w.clickRow(0, Qt::LeftButton);
+    w.chooseFromOtherMenu(0, QStringLiteral("mnuRemoveEntry"));
+    QCOMPARE(messages->count(), 4);
+    QCOMPARE(w->listView1()->model()->rowCount(), 1);
+    for (int i = 1; i < 4; ++i)
+        QCOMPARE(messages->texts().value(i), refusal);
+    messages.reset();
+
+    QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("Roamlog.bak"))));
+    if (folderInstead) {
+        QVERIFY(QFileInfo(path).isDir());
+    } else {
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+        QCOMPARE(folder.read(QStringLiteral("Roamlog.ppd")), original);
+    }
+}
+
+void TestFrmScrn::undecodableLinesAreCountedInTheStatusLine_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("one") << 1 << QStringLiteral("1 line of Roamlog.ppd could not be read; it is kept in the file.");
+    QTest::newRow("three") << 3 << QStringLiteral("3 lines of Roamlog.ppd could not be read; they are kept in the file.");
+}
+
+void TestFrmScrn::undecodableLinesAreCountedInTheStatusLine()
+{
+    QFETCH(int, lines);
+    QFETCH(QString, status);
+    TestFolder folder;
+    writeDatabase(folder, {record({{0, QStringLiteral("Alpha")}}), record({{0, QStringLiteral("Beta")}})});
+    QByteArray content = folder.read(QStringLiteral("Roamlog.ppd"));
+    for (int i = 0; i < lines; ++i)
+        content.insert(0, "not a record line\r\n");
+    QVERIFY(folder.write(QStringLiteral("Roamlog.ppd"), content));
+    MessageCatcher messages;
+    WindowUnderTest w(folder);
+    QCOMPARE(w->label10()->text(), status);
+    QCOMPARE(w->listView1()->model()->rowCount(), 2);
+    QCOMPARE(messages.count(), 0);
 }
 
 QTEST_MAIN(TestFrmScrn)

@@ -169,21 +169,26 @@ struct MessageCatcher::State
     QStringList texts;
     QStringList details;
     QStringList captions;
+    QList<QMessageBox::StandardButtons> buttons;
     QTimer timer;
 };
 
-MessageCatcher::MessageCatcher() : m_state(std::make_shared<State>())
+MessageCatcher::MessageCatcher(QMessageBox::StandardButton answer) : m_state(std::make_shared<State>())
 {
     State* state = m_state.get();
     state->timer.setInterval(20);
-    QObject::connect(&state->timer, &QTimer::timeout, [state] {
+    QObject::connect(&state->timer, &QTimer::timeout, [state, answer] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box)
             return;
         state->texts.append(box->text());
         state->details.append(box->informativeText());
         state->captions.append(box->windowTitle());
-        box->button(QMessageBox::Ok)->click();
+        state->buttons.append(box->standardButtons());
+        if (QAbstractButton* button = box->button(answer))
+            button->click();
+        else
+            box->done(QMessageBox::Cancel); // a question without that answer is left unanswered
     });
     state->timer.start();
 }
@@ -193,4 +198,6 @@ MessageCatcher::~MessageCatcher() = default;
 QString MessageCatcher::text() const { return m_state->texts.value(0); }
 QString MessageCatcher::details() const { return m_state->details.value(0); }
 QString MessageCatcher::caption() const { return m_state->captions.value(0); }
+QStringList MessageCatcher::texts() const { return m_state->texts; }
 int MessageCatcher::count() const { return int(m_state->texts.size()); }
+QMessageBox::StandardButtons MessageCatcher::buttons() const { return m_state->buttons.value(0); }

@@ -3,6 +3,7 @@
 #include "ui/widgets/ShellOpen.h"
 
 #include <QList>
+#include <QMessageBox>
 #include <QPoint>
 #include <QString>
 #include <QStringList>
@@ -56,16 +57,19 @@ Records readDatabase(const TestFolder& folder, const QString& name = QStringLite
 // A record of 24 fields with the given ones set (column, text).
 QStringList record(std::initializer_list<std::pair<int, QString>> fields);
 
-// Answers the next message box with OK and keeps its texts.
+// Answers every message box while it lives, with OK or the button given, and keeps its texts.
 class MessageCatcher
 {
 public:
-    MessageCatcher();
+    explicit MessageCatcher(QMessageBox::StandardButton answer = QMessageBox::Ok);
     ~MessageCatcher();
     QString text() const;
     QString details() const;
     QString caption() const;
     int count() const;
+    QStringList texts() const;
+    // The buttons of the first box.
+    QMessageBox::StandardButtons buttons() const;
 
 private:
     struct State;

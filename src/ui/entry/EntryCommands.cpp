@@ -2,12 +2,18 @@
 
 #include "settings/ProgramValues.h"
 #include "store/Cp1252.h"
+#include "store/DatabaseFile.h"
 #include "store/RecordColumns.h"
 #include "store/RecordStore.h"
+#include "ui/entry/AddRecordCommand.h"
+#include "ui/entry/EditHistory.h"
 #include "ui/entry/EntryForm.h"
+#include "ui/entry/RemoveRecordCommand.h"
+#include "ui/entry/ReplaceRecordCommand.h"
 #include "ui/list/RecordListModel.h"
 #include "ui/list/RecordListView.h"
 #include "ui/widgets/MessageBox.h"
+#include "ui/widgets/StatusLine.h"
 
 #include <QLineEdit>
 #include <QWidget>
@@ -30,9 +36,12 @@ QString title()
 
 EntryCommands::EntryCommands(EntryForm* form, RecordStore& store, RecordListModel* model, RecordListView* list,
                              QWidget* window, QObject* parent)
-    : QObject(parent), m_form(form), m_store(store), m_model(model), m_list(list), m_window(window)
+    : QObject(parent), m_form(form), m_store(store), m_list(list), m_window(window), m_edits(store, model),
+      m_history(new EditHistory(this))
 {
 }
+
+EntryCommands::~EntryCommands() = default;
 
 int EntryCommands::text1ForColumn(int column)
 {
@@ -52,6 +61,18 @@ QString EntryCommands::ColumnValue(int column) const
     if (column < 1 || column > RecordColumns::DateModified)
         return {};
     return m_form->text1(text1ForColumn(column));
+}
+
+bool EntryCommands::refuseIfReadOnly() const
+{
+    if (m_refusal.isEmpty())
+        return false;
+    OkMessage::show(m_window,
+                    QStringLiteral("%1 could not be read to its end, so no change is saved until the program is "
+                                   "restarted.")
+                        .arg(QLatin1String(DatabaseFile::kFileName)),
+                    m_refusal, QMessageBox::Warning);
+    return true;
 }
 
 void EntryCommands::toolbar1Click(int index)
@@ -82,7 +103,7 @@ void EntryCommands::preStep()
 void EntryCommands::Add()
 {
     const QString place = m_form->text1(0);
-    if (place.isEmpty())
+    if (place.isEmpty() || refuseIfReadOnly())
         return;
     TravelRecord record;
     for (int column = 0; column <= RecordColumns::DateModified; ++column) {
@@ -92,20 +113,18 @@ void EntryCommands::Add()
             return;
         }
     }
-    if (const StoreResult added = m_model->appendRecord(record); !added) {
+    // A new record is offered for sharing.
+    if (const auto problem = record.setField(RecordColumns::UploadMark, QStringLiteral("*"))) {
+        reportStoreFailure(problem->reason);
+        return;
+    }
+    if (const StoreResult added = m_edits.append(record); !added) {
         reportStoreFailure(added.error);
         return;
     }
     const int row = m_store.rowCount() - 1;
-    // The line goes to the file before the row gets its upload mark, so it is stored unmarked.
-    if (const StoreResult appended = m_store.AppendRecord(row); !appended) {
-        // The file does not have it, so neither does the list; the form still holds it.
-        m_model->removeRecord(row);
-        reportStoreFailure(appended.error);
-        return;
-    }
-    record.setField(RecordColumns::UploadMark, QStringLiteral("*"));
-    m_model->replaceRecord(row, record);
+    m_history->push(new AddRecordCommand(m_edits, m_store.row(row), row));
+    m_formHoldsShown = false;
     m_form->ClearEntryFields();
     focusPlace();
 }
@@ -124,43 +143,47 @@ int EntryCommands::findPlace(const QString& place) const
     return -1;
 }
 
-void EntryCommands::Replace()
+bool EntryCommands::Replace()
 {
     const QString place = m_form->text1(0);
     if (place.isEmpty())
-        return;
+        return false;
     if (findPlace(place) < 0) {
-        m_window->setWindowTitle(title() + QStringLiteral(" - ") + place + QStringLiteral(" - Item not found"));
-        return;
+        const QString notFound = place + QStringLiteral(" - Item not found");
+        m_window->setWindowTitle(title() + QStringLiteral(" - ") + notFound);
+        say(notFound);
+        return false;
     }
     // The search only confirms that the Place exists: the record overwritten is the selected one.
     const int row = m_list->selectedRow();
-    if (row < 0)
-        return;
+    if (row < 0 || refuseIfReadOnly())
+        return false;
     const TravelRecord before = m_store.row(row);
     TravelRecord record = before;
     for (int column = 1; column <= RecordColumns::DateModified; ++column) {
         if (const auto problem = record.setField(column, ColumnValue(column))) {
             reportStoreFailure(QStringLiteral("%1: %2").arg(RecordColumns::header(column), problem->reason));
-            return;
+            return false;
         }
     }
-    if (const StoreResult replaced = m_model->replaceRecord(row, record); !replaced) {
-        reportStoreFailure(replaced.error);
-        return;
-    }
-    if (const StoreResult saved = m_store.SaveAllRecords(); !saved) {
+    if (const StoreResult replaced = m_edits.replace(row, record); !replaced) {
         // The file still holds the old record: so does the list, and the form keeps the edit.
-        m_model->replaceRecord(row, before);
-        reportStoreFailure(saved.error);
-        return;
+        reportStoreFailure(replaced.error);
+        return false;
     }
+    m_history->push(new ReplaceRecordCommand(m_edits, before, m_store.row(row), row));
+    // The caption names the record as now stored, with its new Modified stamp.
+    m_shown = Shown{m_store.row(row), row};
+    nameInCaption(m_shown);
+    m_formHoldsShown = false;
     m_form->ClearEntryFields();
     focusPlace();
+    return true;
 }
 
 void EntryCommands::Clear()
 {
+    m_formHoldsShown = false;
     m_form->ClearEntryFields();
     focusPlace();
 }
@@ -173,16 +196,62 @@ void EntryCommands::RemoveEntry()
     if (row < 0)
         return;
     // Only the record that the form shows can be removed.
-    if (m_store.row(row).field(RecordColumns::Place) != m_form->text1(0))
-        return;
     const TravelRecord removed = m_store.row(row);
-    m_model->removeRecord(row);
-    if (const StoreResult saved = m_store.SaveAllRecords(); !saved) {
-        // The file still holds the record: put it back where it stood, selected again.
-        m_model->insertRecord(row, removed);
+    if (removed.field(RecordColumns::Place) != m_form->text1(0) || refuseIfReadOnly())
+        return;
+    if (const StoreResult saved = m_edits.remove(row); !saved) {
+        // The file still holds the record: it is back where it stood, selected again.
         m_list->selectRow(row);
         reportStoreFailure(saved.error);
+        return;
     }
+    m_history->push(new RemoveRecordCommand(m_edits, removed, row));
+    // The form still holds the fields; from now on they are a new record.
+    m_formHoldsShown = false;
+    if (m_shown && RecordEdits::sameFields(m_shown->record, removed)) {
+        m_shown.reset();
+        nameInCaption(m_shown);
+    }
+    say(QStringLiteral("Removed %1 - Ctrl+Z to undo").arg(removed.field(RecordColumns::Place)));
+}
+
+void EntryCommands::Undo()
+{
+    stepThroughHistory(true);
+}
+
+void EntryCommands::Redo()
+{
+    stepThroughHistory(false);
+}
+
+void EntryCommands::stepThroughHistory(bool back)
+{
+    if (!(back ? m_history->canUndo() : m_history->canRedo()) || refuseIfReadOnly())
+        return;
+    StoreResult result;
+    const RecordCommand* command = back ? m_history->undo(result) : m_history->redo(result);
+    if (!result) {
+        // The list is as the file has it and the step stays on the stack.
+        reportStoreFailure(result.error);
+        return;
+    }
+    followChange(*command);
+    say((back ? QStringLiteral("Undone: %1") : QStringLiteral("Redone: %1")).arg(command->text()));
+}
+
+void EntryCommands::followChange(const RecordCommand& command)
+{
+    const RecordCommand::Change& change = command.lastChange();
+    if (!m_shown || !change.taken || !RecordEdits::sameFields(m_shown->record, *change.taken))
+        return;
+    if (change.put) {
+        m_shown = Shown{*change.put, change.row};
+    } else {
+        m_shown.reset();
+        m_formHoldsShown = false;
+    }
+    nameInCaption(m_shown);
 }
 
 void EntryCommands::ShowRecord(int row)
@@ -194,14 +263,65 @@ void EntryCommands::ShowRecord(int row)
         // A pick-list field's hidden box shows its value in the combo box as well.
         m_form->setText1(text1ForColumn(column), record.field(column));
     }
-    m_window->setWindowTitle(title() + QStringLiteral("@: ") + record.field(RecordColumns::Place)
-                             + QStringLiteral(" - Modified: ") + record.field(RecordColumns::DateModified));
+    m_shown = Shown{record, row};
+    m_formHoldsShown = true;
+    nameInCaption(m_shown);
+}
+
+bool EntryCommands::formDiffersFrom(const TravelRecord& record) const
+{
+    for (int column = 0; column <= RecordColumns::Web; ++column) {
+        QString value = m_form->text1(text1ForColumn(column));
+        if (column == RecordColumns::Web && value == QLatin1String("http://"))
+            value.clear(); // the prefix the box offers is no edit
+        if (value != record.field(column))
+            return true;
+    }
+    return false;
+}
+
+void EntryCommands::pickRecord(int row)
+{
+    const int shownRow = m_shown && m_formHoldsShown ? m_edits.find(m_shown->record, m_shown->row) : -1;
+    if (shownRow >= 0 && formDiffersFrom(m_shown->record)) {
+        // The same record again keeps the edits in the form.
+        if (shownRow == row)
+            return;
+        const QMessageBox::StandardButton answer = QuestionMessage::askSaveDiscardCancel(
+            m_window, QStringLiteral("Save the changes to %1?").arg(m_shown->record.field(RecordColumns::Place)));
+        if (answer != QMessageBox::Discard) {
+            m_list->selectRow(shownRow);
+            if (answer != QMessageBox::Save)
+                return;
+            preStep();
+            if (!Replace())
+                return;
+            m_list->selectRow(row);
+        }
+    }
+    ShowRecord(row);
+}
+
+void EntryCommands::nameInCaption(const std::optional<Shown>& shown)
+{
+    if (!shown) {
+        m_window->setWindowTitle(QLatin1Char(' ') + title());
+        return;
+    }
+    m_window->setWindowTitle(title() + QStringLiteral("@: ") + shown->record.field(RecordColumns::Place)
+                             + QStringLiteral(" - Modified: ") + shown->record.field(RecordColumns::DateModified));
 }
 
 void EntryCommands::focusPlace()
 {
     if (QWidget* place = m_form->text1Box(0))
         place->setFocus(Qt::OtherFocusReason);
+}
+
+void EntryCommands::say(const QString& text)
+{
+    if (m_status)
+        m_status->show(text);
 }
 
 void EntryCommands::reportStoreFailure(const QString& reason)

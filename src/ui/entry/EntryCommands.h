@@ -1,19 +1,28 @@
 #pragma once
 
+#include "store/TravelRecord.h"
+#include "ui/entry/RecordEdits.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
+class EditHistory;
 class EntryForm;
+class RecordCommand;
 class RecordListModel;
 class RecordListView;
 class RecordStore;
+class StatusLine;
 class QWidget;
 
 // The commands that move records between the entry form and the record list: Add, Replace
-// and Clear of Toolbar1, Remove of the Other menu, and showing a listed record in the form.
-// Every change is written to the database file at once; when that fails the user is told
-// and the list is put back as the file has it, with the form unchanged, so nothing typed is lost.
+// and Clear of Toolbar1, Remove, Undo and Redo of the Other menu, and showing a listed record
+// in the form. Every change is written to the database file at once; when that fails the user
+// is told and the list is put back as the file has it, with the form unchanged, so nothing
+// typed is lost. The window caption names the record shown in the form.
 class EntryCommands : public QObject
 {
     Q_OBJECT
@@ -21,17 +30,34 @@ class EntryCommands : public QObject
 public:
     EntryCommands(EntryForm* form, RecordStore& store, RecordListModel* model, RecordListView* list,
                   QWidget* window, QObject* parent = nullptr);
+    ~EntryCommands() override;
+
+    // Where messages that need no answer go; until set they appear in the caption alone.
+    void setStatusLine(StatusLine* status) { m_status = status; }
+
+    // After a load that stopped part-way: every command that writes is refused with this reason.
+    void refuseWrites(const QString& reason) { m_refusal = reason; }
+    // Tells the user that nothing can be written, when that is so; true then.
+    bool refuseIfReadOnly() const;
 
     // Toolbar1 button 1 (Add), 2 (Replace) or 3 (Clear), each after the common pre-step.
     void toolbar1Click(int index);
 
     void Add();
-    void Replace();
+    // True when the selected record was overwritten and saved.
+    bool Replace();
     void Clear();
     void RemoveEntry();
+    void Undo();
+    void Redo();
+
+    EditHistory* history() const { return m_history; }
 
     // Copies a row (0-based) into the form and names it in the window caption.
     void ShowRecord(int row);
+    // A record picked in the list: when the form holds unsaved edits of the record it shows,
+    // the user is asked first whether to save them, drop them or stay.
+    void pickRecord(int row);
 
     // The form's text for list column 1 to 22 (22 is the date stamp of now).
     QString ColumnValue(int column) const;
@@ -43,14 +69,31 @@ public:
     static QString dateStamp(const QDateTime& when);
 
 private:
+    struct Shown
+    {
+        TravelRecord record;
+        int row = -1;
+    };
+
     void preStep();
     void focusPlace();
     void reportStoreFailure(const QString& reason);
+    void say(const QString& text);
     int findPlace(const QString& place) const;
+    bool formDiffersFrom(const TravelRecord& record) const;
+    void stepThroughHistory(bool back);
+    void followChange(const RecordCommand& command);
+    void nameInCaption(const std::optional<Shown>& shown);
 
     EntryForm* m_form;
     RecordStore& m_store;
-    RecordListModel* m_model;
     RecordListView* m_list;
     QWidget* m_window;
+    RecordEdits m_edits;
+    EditHistory* m_history;
+    StatusLine* m_status = nullptr;
+    QString m_refusal;
+    // The record the caption names, and whether the form still holds it for editing.
+    std::optional<Shown> m_shown;
+    bool m_formHoldsShown = false;
 };

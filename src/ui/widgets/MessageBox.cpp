@@ -20,3 +20,17 @@ void showSaveFailure(QWidget* owner, const QString& reason)
 }
 
 } // namespace OkMessage
+
+namespace QuestionMessage {
+
+QMessageBox::StandardButton askSaveDiscardCancel(QWidget* owner, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, QLatin1String(ProgramValues::kApplicationTitle), text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, owner);
+    box.setObjectName(QStringLiteral("QuestionMessage"));
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    return QMessageBox::StandardButton(box.exec());
+}
+
+} // namespace QuestionMessage

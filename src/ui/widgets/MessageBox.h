@@ -17,3 +17,12 @@ void show(QWidget* owner, const QString& text, const QString& details = {},
 void showSaveFailure(QWidget* owner, const QString& reason);
 
 } // namespace OkMessage
+
+// Questions with more than one answer, under the same caption and owner as OkMessage.
+namespace QuestionMessage {
+
+// Asks whether to keep changes that would otherwise be lost: Save, Discard or Cancel
+// (Save is the default, Escape answers Cancel).
+QMessageBox::StandardButton askSaveDiscardCancel(QWidget* owner, const QString& text);
+
+} // namespace QuestionMessage

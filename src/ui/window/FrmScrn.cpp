@@ -3,12 +3,15 @@
 #include "settings/InstallationIdentity.h"
 #include "settings/RegistrySettings.h"
 #include "store/PickLists.h"
+#include "ui/entry/EditHistory.h"
 #include "ui/entry/EntryCommands.h"
 #include "ui/entry/EntryForm.h"
 #include "ui/list/RecordListModel.h"
 #include "ui/list/RecordListView.h"
 #include "ui/online/OnlineFeatures.h"
 #include "ui/user/UserPanel.h"
+#include "ui/widgets/MessageBox.h"
+#include "ui/widgets/StatusLine.h"
 #include "ui/user/UserTab.h"
 #include "ui/window/SettingText.h"
 #include "ui/window/Toolbar2Pictures.h"
@@ -73,10 +76,13 @@ FrmScrn::FrmScrn(const ProgramValues& values, ShellOpen open, QWidget* parent)
     connect(m_form, &EntryForm::addRequested, this, [this] { m_commands->toolbar1Click(1); });
     connect(m_form, &EntryForm::replaceRequested, this, [this] { m_commands->toolbar1Click(2); });
     connect(m_form, &EntryForm::clearRequested, this, [this] { m_commands->toolbar1Click(3); });
-    connect(m_listView1, &RecordListView::fillFormRequested, m_commands, &EntryCommands::ShowRecord);
+    connect(m_listView1, &RecordListView::fillFormRequested, m_commands, &EntryCommands::pickRecord);
     connect(m_listView1, &RecordListView::otherMenuRequested, this,
             [this](const QPoint& where) { m_tother->popup(where); });
     m_online = new OnlineFeatures(*this);
+    m_commands->setStatusLine(m_online->statusLine());
+    connect(m_commands->history(), &EditHistory::canUndoChanged, m_mnuUndo, &QAction::setEnabled);
+    connect(m_commands->history(), &EditHistory::canRedoChanged, m_mnuRedo, &QAction::setEnabled);
 
     // F1 is looked at on its release, before the control with the focus sees it.
     qApp->installEventFilter(this);
@@ -113,8 +119,21 @@ void FrmScrn::buildMenus()
     m_mnulines = namedAction(m_tother, "mnulines", QStringLiteral("Show grid"));
     m_mnulines->setCheckable(true);
     connect(m_mnuRemoveEntry, &QAction::triggered, this, [this] { m_commands->RemoveEntry(); });
-    connect(m_mnuShare, &QAction::triggered, this, &FrmScrn::shareRequested);
+    connect(m_mnuShare, &QAction::triggered, this, &FrmScrn::requestShare);
     connect(m_mnulines, &QAction::triggered, this, &FrmScrn::toggleShowGrid);
+
+    // Undo and Redo: in the menu, and from the keyboard anywhere in the window (a text box
+    // keeps Ctrl+Z for its own typing).
+    m_mnuUndo = namedAction(m_tother, "mnuUndo", QStringLiteral("Undo"));
+    m_mnuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_mnuRedo = namedAction(m_tother, "mnuRedo", QStringLiteral("Redo"));
+    m_mnuRedo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    for (QAction* step : {m_mnuUndo, m_mnuRedo}) {
+        step->setEnabled(false);
+        addAction(step);
+    }
+    connect(m_mnuUndo, &QAction::triggered, this, [this] { m_commands->Undo(); });
+    connect(m_mnuRedo, &QAction::triggered, this, [this] { m_commands->Redo(); });
 }
 
 void FrmScrn::buildTopStrip()
@@ -241,10 +260,35 @@ void FrmScrn::LoadPickLists(const PickLists& lists)
 
 void FrmScrn::LoadDatabase()
 {
-    m_model->resetWith([this] {
+    LoadReport report;
+    m_model->resetWith([this, &report] {
         m_store.clear();
-        m_store.LoadDatabase();
+        report = m_store.LoadDatabase();
     });
+    reportLoad(report);
+}
+
+void FrmScrn::reportLoad(const LoadReport& report)
+{
+    const QString file = QLatin1String(DatabaseFile::kFileName);
+    if (report.unreadableLines > 0) {
+        m_online->statusLine()->setText(
+            report.unreadableLines == 1
+                ? QStringLiteral("1 line of %1 could not be read; it is kept in the file.").arg(file)
+                : QStringLiteral("%1 lines of %2 could not be read; they are kept in the file.")
+                      .arg(report.unreadableLines)
+                      .arg(file));
+    }
+    if (report.fileFound && !report.readError.isEmpty()) {
+        // Whatever was not read would be lost by the next rewrite: nothing is written this run.
+        m_commands->refuseWrites(report.readError);
+        OkMessage::show(this, QStringLiteral("%1 could not be read to its end.").arg(file),
+                        QStringLiteral("%1\n\nThe list shows %2 records read before the fault. No change will be "
+                                       "saved until the program is restarted.")
+                            .arg(report.readError)
+                            .arg(report.records),
+                        QMessageBox::Warning);
+    }
 }
 
 void FrmScrn::clearRecordList()
@@ -261,7 +305,7 @@ void FrmScrn::toolbar2Click(int index)
 {
     switch (index) {
     case 1:
-        emit shareRequested();
+        requestShare();
         break;
     case 2:
         popUpToolsMenu();
@@ -272,6 +316,13 @@ void FrmScrn::toolbar2Click(int index)
     default:
         break;
     }
+}
+
+void FrmScrn::requestShare()
+{
+    // Share rewrites the file with the marks it gets.
+    if (!m_commands->refuseIfReadOnly())
+        emit shareRequested();
 }
 
 void FrmScrn::popUpToolsMenu()

@@ -40,6 +40,9 @@ public:
 
     // Start-up steps that run once the window is on screen.
     void LoadPickLists(const PickLists& lists);
+    // Loads the records and tells the user what could not be read: a file that could not be
+    // read to its end in a message box (nothing is written to it until the next start), lines
+    // that did not decode in the status line.
     void LoadDatabase();
 
     // Empties the record list without writing anything.
@@ -71,6 +74,8 @@ public:
     QAction* mnuRemoveEntry() const { return m_mnuRemoveEntry; }
     QAction* mnuShare() const { return m_mnuShare; }
     QAction* mnulines() const { return m_mnulines; }
+    QAction* mnuUndo() const { return m_mnuUndo; }
+    QAction* mnuRedo() const { return m_mnuRedo; }
     // Toolbar2 buttons 1 to 3.
     QAction* toolbar2Button(int index) const;
 
@@ -90,6 +95,8 @@ private:
     void buildTabs();
     void load();
     void toolbar2Click(int index);
+    void requestShare();
+    void reportLoad(const LoadReport& report);
     void popUpToolsMenu();
     void toggleShowGrid();
     void quit();
@@ -122,4 +129,6 @@ private:
     QAction* m_mnuRemoveEntry = nullptr;
     QAction* m_mnuShare = nullptr;
     QAction* m_mnulines = nullptr;
+    QAction* m_mnuUndo = nullptr;
+    QAction* m_mnuRedo = nullptr;
 };
