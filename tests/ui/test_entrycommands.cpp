@@ -324,6 +324,11 @@ void TestEntryCommands::captionFollowsTheRecordShown()
     QVERIFY(kStamp.match(stamp).hasMatch());
     QVERIFY(stamp != QLatin1String("01-02-2003 04:05:06"));
     QCOMPARE(w->windowTitle(), QStringLiteral("Roamlog@: Alpha - Modified: ") + stamp);
+    // Undo brings back the stamp the record had, redo the new one.
+    w.chooseFromOtherMenu(0, QStringLiteral("mnuUndo"));
+    QCOMPARE(w->windowTitle(), QStringLiteral("Roamlog@: Alpha - Modified: 01-02-2003 04:05:06"));
+    w.chooseFromOtherMenu(0, QStringLiteral("mnuRedo"));
+    QCOMPARE(w->windowTitle(), QStringLiteral("Roamlog@: Alpha - Modified: ") + stamp);
 
     // After Remove it names no record.
     w.clickRow(1, Qt::LeftButton);
@@ -357,6 +362,14 @@ void TestEntryCommands::pickingAnotherRecordAsksAboutUnsavedEdits()
     w.clickRow(0, Qt::LeftButton);
     w->entryForm()->setText1(CityBox, QString());
     w.type(QStringLiteral("Text1(2)"), QStringLiteral("Basel"));
+
+    {
+        // The same record again asks nothing and keeps the edits.
+        MessageCatcher none;
+        w.clickRow(0, Qt::LeftButton);
+        QCOMPARE(none.count(), 0);
+        QCOMPARE(w->entryForm()->text1(CityBox), QStringLiteral("Basel"));
+    }
 
     MessageCatcher question{QMessageBox::StandardButton(answer)};
     w.clickRow(1, Qt::LeftButton);

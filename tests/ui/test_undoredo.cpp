@@ -114,6 +114,7 @@ void TestUndoRedo::eachStepIsWrittenAtOnce()
     QCOMPARE(file(), (QStringList{u"Alpha/Basel"_s, u"Beta/Chur"_s, u"Gamma/"_s}));
     QCOMPARE(bak(), before);
     QCOMPARE(w.listRow(1)[Place], QStringLiteral("Beta"));
+    QCOMPARE(w->label10()->text(), QStringLiteral("Undone: Remove Beta"));
 
     // Undo of Replace, from the menu: Alpha's old values.
     before = ppd();
@@ -140,6 +141,7 @@ void TestUndoRedo::eachStepIsWrittenAtOnce()
     QCOMPARE(bak(), backupBefore);
     QCOMPARE(readDatabase(folder)[2][UploadMark], QString());
     QCOMPARE(w.listRow(2)[UploadMark], QStringLiteral("*"));
+    QCOMPARE(w->label10()->text(), QStringLiteral("Redone: Add Gamma"));
 
     // Redo of Replace from the menu, redo of Remove from the keyboard.
     w.chooseFromOtherMenu(0, QStringLiteral("mnuRedo"));
