@@ -35,6 +35,16 @@ bool isTransferFault(QNetworkReply::NetworkError error)
     return error != QNetworkReply::NoError && !statusError;
 }
 
+// Whether fewer bytes arrived than the head announced. A compressed body, which Qt unpacks,
+// has a length of its own and is not compared.
+bool isShorterThanAnnounced(const QNetworkReply& reply, const QByteArray& body)
+{
+    const QVariant announced = reply.header(QNetworkRequest::ContentLengthHeader);
+    const QByteArray encoding = reply.rawHeader("Content-Encoding").trimmed().toLower();
+    return announced.isValid() && (encoding.isEmpty() || encoding == "identity") &&
+           body.size() < announced.toLongLong();
+}
+
 } // namespace
 
 TextFetcher::TextFetcher(QObject* parent)
@@ -93,6 +103,10 @@ FetchResult TextFetcher::finish(QNetworkReply* reply)
     const QByteArray body = reply->readAll();
     if (body.size() > kMaxBodyBytes)
         return FetchResult::failure(QStringLiteral("the reply is longer than 1 MB"));
+    // Qt reports the error status of a page cut off part-way rather than the cut, so the
+    // length is checked as well.
+    if (isShorterThanAnnounced(*reply, body))
+        return FetchResult::failure(QStringLiteral("the connection closed before the whole reply arrived"));
     return FetchResult::success(Cp1252::toUnicode(body));
 }
 

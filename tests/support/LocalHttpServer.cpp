@@ -40,7 +40,7 @@ void LocalHttpServer::serve(QTcpSocket* socket)
         const qint64 length = reply.announcedLength >= 0 ? reply.announcedLength : reply.body.size();
         head += "Content-Length: " + QByteArray::number(length) + "\r\n";
     }
-    socket->write(head + "Connection: close\r\n\r\n" + reply.body);
+    socket->write(head + reply.headerLines + "Connection: close\r\n\r\n" + reply.body);
     if (reply.behaviour == Behaviour::Reset)
         return reset(socket);
     socket->disconnectFromHost();

@@ -23,6 +23,8 @@ public:
         // The Content-Length announced in the head when not negative (the body's size otherwise),
         // for a reply that is cut off before its end.
         qint64 announcedLength = -1;
+        // Further header lines, each ending in CR LF.
+        QByteArray headerLines = {};
     };
     using Script = std::function<Answer(const QByteArray& target)>;
 
