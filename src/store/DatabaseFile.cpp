@@ -1,5 +1,7 @@
 #include "store/DatabaseFile.h"
 
+#include "store/FolderSync.h"
+#include "store/LeftoverFiles.h"
 #include "store/LineCodec.h"
 
 #include <QDir>
@@ -7,71 +9,185 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <thread>
+
 namespace {
 
 const QByteArrayView kKey(LineCodec::kApplicationTitle);
 constexpr char kLineEnd[] = "\r\n";
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+// Below this a second thread costs more than it saves.
+constexpr qsizetype kSplitFrom = 1 << 20;
+
+// The system's reason for the last failure of a file. Qt reports a short write as a success
+// without a reason, so a device without an error gets a plain account instead of
+// "Unknown error".
+QString reasonOf(const QFileDevice& file)
+{
+    if (file.error() != QFileDevice::NoError)
+        return file.errorString();
+    return QStringLiteral("the system accepted fewer bytes than were written");
+}
+
+QString describe(const QString& what, const QString& path, const QString& reason)
+{
+    return QStringLiteral("%1 \"%2\": %3").arg(what, QDir::toNativeSeparators(path), reason);
+}
 
 QString describe(const QString& what, const QFileDevice& file)
 {
-    return QStringLiteral("%1 \"%2\": %3").arg(what, QDir::toNativeSeparators(file.fileName()),
-                                               file.errorString());
+    return describe(what, file.fileName(), reasonOf(file));
 }
 
-// Opens a QSaveFile that never falls back to writing the target in place.
+// Writes all bytes with as few writes as the system allows. After a short write the rest is
+// written again, which either completes or fails with the system's reason (a full disk, a
+// file size limit). Returns that reason, or "" when everything was written.
+QString writeWhole(QFileDevice& file, QByteArrayView bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const qint64 written = file.write(bytes.data() + done, bytes.size() - done);
+        if (written <= 0)
+            return reasonOf(file);
+        done += written;
+    }
+    return {};
+}
+
+// Opens a QSaveFile that never falls back to writing the target in place. Unbuffered, so that
+// a failing write reports at once and with its reason.
 bool openSaveFile(QSaveFile& file)
 {
     file.setDirectWriteFallback(false);
-    return file.open(QIODevice::WriteOnly);
+    return file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
 }
 
 // Writes the bytes; on failure returns the reason and discards the temporary file.
-QString writeAll(QSaveFile& file, const QByteArray& bytes, const QString& what)
+QString writeAll(QSaveFile& file, QByteArrayView bytes, const QString& what)
 {
-    if (file.write(bytes) == bytes.size())
+    const QString why = writeWhole(file, bytes);
+    if (why.isEmpty())
         return {};
-    const QString reason = describe(what, file);
+    const QString reason = describe(what, file.fileName(), why);
     file.cancelWriting();
     return reason;
+}
+
+// Writes a whole file under a temporary name and puts it in place; "" on success.
+QString replaceFile(const QString& path, QByteArrayView bytes, const QString& what)
+{
+    QSaveFile file(path);
+    if (!openSaveFile(file))
+        return describe(QStringLiteral("Cannot create"), file);
+    if (QString why = writeAll(file, bytes, what); !why.isEmpty())
+        return why;
+    if (!file.commit())
+        return describe(what, file);
+    return {};
+}
+
+// Finds line ends, a CR or an LF, in one pass over the content however the lines end.
+class LineEnds
+{
+public:
+    explicit LineEnds(QByteArrayView content) : m_content(content) {}
+
+    // Position of the first line end at or after from, or the content's size.
+    qsizetype next(qsizetype from)
+    {
+        if (m_cr < from)
+            m_cr = find('\r', from);
+        if (m_lf < from)
+            m_lf = find('\n', from);
+        return std::min(m_cr, m_lf);
+    }
+
+private:
+    qsizetype find(char c, qsizetype from) const
+    {
+        const qsizetype at = m_content.indexOf(c, from);
+        return at < 0 ? m_content.size() : at;
+    }
+
+    QByteArrayView m_content;
+    qsizetype m_cr = -1;
+    qsizetype m_lf = -1;
+};
+
+void parseLine(QByteArrayView line, RecordTable& table, LoadReport& report)
+{
+    if (line.isEmpty())
+        return;
+    QByteArray decoded;
+    bool complete = false;
+    std::optional<TravelRecord> record;
+    if (LineCodec::decodeBytes(line, kKey, &decoded))
+        record = TravelRecord::fromDecodedLine(std::move(decoded), &complete);
+    if (record) {
+        table.append(std::move(*record));
+        ++report.records;
+        if (!complete)
+            ++report.incompleteRecords;
+    } else {
+        table.addUnreadableLine(line.toByteArray());
+        ++report.unreadableLines;
+    }
+}
+
+void parseLines(QByteArrayView content, RecordTable& table, LoadReport& report)
+{
+    LineEnds ends(content);
+    qsizetype from = 0;
+    while (from < content.size()) {
+        const qsizetype end = ends.next(from);
+        parseLine(content.sliced(from, end - from), table, report);
+        from = end + 1;
+    }
+}
+
+// Where a large content is split between two threads: just after a line end near the
+// middle; 0 when it is not worth splitting.
+qsizetype splitPoint(QByteArrayView content)
+{
+    if (content.size() < kSplitFrom || std::thread::hardware_concurrency() < 2)
+        return 0;
+    const qsizetype end = LineEnds(content).next(content.size() / 2);
+    return end < content.size() ? end + 1 : 0;
 }
 
 } // namespace
 
 DatabaseFile::DatabaseFile(const QString& folder)
-    : m_path(QDir(folder).filePath(QLatin1String(kFileName))),
+    : m_folder(folder),
+      m_path(QDir(folder).filePath(QLatin1String(kFileName))),
       m_backupPath(QDir(folder).filePath(QLatin1String(kBackupName)))
 {
 }
 
 void DatabaseFile::parseContent(QByteArrayView content, RecordTable& table, LoadReport& report)
 {
-    QByteArray decoded;
-    qsizetype from = 0;
-    while (from < content.size()) {
-        qsizetype end = content.indexOf('\n', from);
-        if (end < 0)
-            end = content.size();
-        QByteArrayView line = content.sliced(from, end - from);
-        from = end + 1;
-        if (line.endsWith('\r'))
-            line.chop(1);
-        if (line.isEmpty())
-            continue;
-        std::optional<TravelRecord> record;
-        if (LineCodec::decodeBytes(line, kKey, &decoded))
-            record = TravelRecord::fromDecodedLine(decoded);
-        if (record) {
-            table.append(std::move(*record));
-            ++report.records;
-        } else {
-            table.addUnreadableLine(line.toByteArray());
-            ++report.unreadableLines;
-        }
+    if (content.startsWith(kByteOrderMark))
+        content = content.sliced(qsizetype(sizeof(kByteOrderMark)) - 1);
+    const qsizetype split = splitPoint(content);
+    if (split == 0) {
+        parseLines(content, table, report);
+        return;
     }
+    // The second half goes into a table of its own, joined after the first in file order.
+    RecordTable second;
+    LoadReport secondReport;
+    std::thread worker([&] { parseLines(content.sliced(split), second, secondReport); });
+    parseLines(content.first(split), table, report);
+    worker.join();
+    table.appendTable(std::move(second));
+    report.records += secondReport.records;
+    report.unreadableLines += secondReport.unreadableLines;
+    report.incompleteRecords += secondReport.incompleteRecords;
 }
 
 LoadReport DatabaseFile::LoadDatabase(RecordTable& table) const
 {
+    LeftoverFiles::removeLeftovers(m_folder, {QLatin1String(kFileName), QLatin1String(kBackupName)});
     LoadReport report;
     QFile file(m_path);
     if (!file.exists())
@@ -122,8 +238,10 @@ QByteArray DatabaseFile::rewrittenContent(const RecordTable& table)
 
 StoreResult DatabaseFile::AppendRecord(const TravelRecord& record) const
 {
+    // Unbuffered: the line goes to the system in one write, and a failure leaves nothing in a
+    // buffer that a later flush could still add to the file.
     QFile file(m_path);
-    if (!file.open(QIODevice::ReadWrite))
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
         return StoreResult::failure(describe(QStringLiteral("Cannot open"), file));
     const qint64 size = file.size();
     QByteArray bytes = appendedLine(record);
@@ -138,11 +256,16 @@ StoreResult DatabaseFile::AppendRecord(const TravelRecord& record) const
         else if (last != '\n')
             bytes.prepend(kLineEnd);
     }
-    if (!file.seek(size) || file.write(bytes) != bytes.size() || !file.flush()) {
-        const StoreResult failure =
-            StoreResult::failure(describe(QStringLiteral("Cannot write"), file));
-        file.resize(size); // take back a partial line
-        return failure;
+    if (!file.seek(size))
+        return StoreResult::failure(describe(QStringLiteral("Cannot write"), file));
+    if (const QString why = writeWhole(file, bytes); !why.isEmpty()) {
+        QString message = describe(QStringLiteral("Cannot write"), m_path, why);
+        // A part of the line must not stay behind: it would load as a record cut short.
+        if (!file.resize(size) || file.size() != size)
+            message += QStringLiteral("; the part of the record already written could not be "
+                                      "taken back (%1), so the file ends in an incomplete record")
+                           .arg(reasonOf(file));
+        return StoreResult::failure(message);
     }
     return StoreResult::success();
 }
@@ -151,15 +274,16 @@ StoreResult DatabaseFile::SaveAllRecords(const RecordTable& table) const
 {
     const QByteArray content = rewrittenContent(table);
 
-    // The backup and the new file are both written whole under temporary names first; only
-    // then are they put in place, the backup first.
-    QSaveFile backup(m_backupPath);
+    // The new backup is written beside the old one and committed only once the new file is
+    // in place; a failure before that leaves both files as they were.
     const bool haveOld = QFileInfo::exists(m_path);
+    QByteArray previous;
+    QSaveFile backup(m_backupPath);
     if (haveOld) {
         QFile old(m_path);
         if (!old.open(QIODevice::ReadOnly))
             return StoreResult::failure(describe(QStringLiteral("Cannot open"), old));
-        const QByteArray previous = old.readAll();
+        previous = old.readAll();
         if (old.error() != QFileDevice::NoError)
             return StoreResult::failure(describe(QStringLiteral("Cannot read"), old));
         if (!openSaveFile(backup))
@@ -169,17 +293,22 @@ StoreResult DatabaseFile::SaveAllRecords(const RecordTable& table) const
             return StoreResult::failure(why);
     }
 
-    QSaveFile file(m_path);
-    if (!openSaveFile(file))
-        return StoreResult::failure(describe(QStringLiteral("Cannot create"), file));
-    if (const QString why = writeAll(file, content, QStringLiteral("Cannot write")); !why.isEmpty())
-        return StoreResult::failure(why);
+    if (const QString why = replaceFile(m_path, content, QStringLiteral("Cannot write"));
+        !why.isEmpty())
+        return StoreResult::failure(why); // the backup's temporary file goes with it
+    FolderSync::syncFolder(m_folder);
 
     if (haveOld && !backup.commit()) {
-        file.cancelWriting();
-        return StoreResult::failure(describe(QStringLiteral("Cannot write the backup"), backup));
+        // The new file is in place but its backup is not: put the old file back, so that the
+        // rewrite as a whole did not happen.
+        QString message = describe(QStringLiteral("Cannot write the backup"), backup);
+        if (const QString why = replaceFile(m_path, previous, QStringLiteral("Cannot restore"));
+            !why.isEmpty())
+            message += QStringLiteral("; the database file already holds the new records (%1)")
+                           .arg(why);
+        FolderSync::syncFolder(m_folder);
+        return StoreResult::failure(message);
     }
-    if (!file.commit())
-        return StoreResult::failure(describe(QStringLiteral("Cannot write"), file));
+    FolderSync::syncFolder(m_folder);
     return StoreResult::success();
 }

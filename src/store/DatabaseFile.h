@@ -10,12 +10,22 @@ struct LoadReport
 {
     bool fileFound = false;
     int records = 0;
+    // Lines that do not decode or hold no field: no row, kept for the next rewrite.
     int unreadableLines = 0;
-    QString readError; // set when the file exists but could not be read to its end
+    // Records (counted in records as well) whose line ends before its 24th field, as an
+    // append cut short leaves it: loaded with the missing columns empty.
+    int incompleteRecords = 0;
+    // The system's reason when the file exists but could not be read to its end.
+    QString readError;
+
+    // False when some of the file may be missing from the table: nothing may be written then.
+    bool readToEnd() const { return readError.isEmpty(); }
 };
 
 // The database file "Roamlog.ppd" and its backup "Roamlog.bak" in one folder: one record per
-// CR LF line, each line the record's stored line encoded under the application title.
+// line, each line the record's stored line encoded under the application title. Lines are
+// written with CR LF; CR alone and LF alone end a line as well when reading, and a leading
+// UTF-8 byte-order mark is skipped.
 class DatabaseFile
 {
 public:
@@ -28,24 +38,29 @@ public:
     QString backupPath() const { return m_backupPath; }
 
     // Fills the (empty) table from the file. Lines that do not decode, or hold no field, load
-    // no row; they are kept in the table and put back at the end by the next rewrite.
+    // no row; they are kept in the table and put back at the end by the next rewrite. The
+    // temporary files of rewrites killed before this program started are removed first.
     LoadReport LoadDatabase(RecordTable& table) const;
 
-    // Appends one record's line; on failure the file is left as it was.
+    // Appends one record's line in a single write; on failure the file is cut back to its old
+    // size, and the message says so if that did not succeed.
     StoreResult AppendRecord(const TravelRecord& record) const;
 
-    // Rewrites the whole file from the table after copying the previous file to the backup.
-    // The new file replaces the old one in one step: on any failure both files stay as they were.
+    // Rewrites the whole file from the table, keeping the previous file as the backup. Both
+    // are written under temporary names; the new file is put in place first, then the backup.
+    // On any failure both files stay as they were.
     StoreResult SaveAllRecords(const RecordTable& table) const;
 
     // The bytes of each kind of line, as the file holds them.
     static QByteArray appendedLine(const TravelRecord& record);
     static QByteArray rewrittenContent(const RecordTable& table);
 
-    // Splits file content into records and unreadable lines.
+    // Splits file content into records and unreadable lines; a large file is split between
+    // two threads.
     static void parseContent(QByteArrayView content, RecordTable& table, LoadReport& report);
 
 private:
+    QString m_folder;
     QString m_path;
     QString m_backupPath;
 };

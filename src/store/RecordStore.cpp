@@ -6,7 +6,32 @@ RecordStore::RecordStore(const QString& folder) : m_file(folder) {}
 
 LoadReport RecordStore::LoadDatabase()
 {
-    return m_file.LoadDatabase(m_table);
+    const LoadReport report = m_file.LoadDatabase(m_table);
+    if (!report.readToEnd())
+        m_readFailure = report.readError;
+    return report;
+}
+
+StoreResult RecordStore::refusal() const
+{
+    return StoreResult::failure(
+        QStringLiteral("the database file could not be read at start (%1), so nothing will be "
+                       "written to it until the program is restarted")
+            .arg(m_readFailure));
+}
+
+StoreResult RecordStore::AppendRecord(int row) const
+{
+    if (writesRefused())
+        return refusal();
+    return m_file.AppendRecord(m_table.row(row));
+}
+
+StoreResult RecordStore::SaveAllRecords() const
+{
+    if (writesRefused())
+        return refusal();
+    return m_file.SaveAllRecords(m_table);
 }
 
 QString RecordStore::problemWithRecord(const TravelRecord& record)

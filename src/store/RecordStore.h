@@ -16,14 +16,18 @@ public:
     int rowCount() const { return m_table.rowCount(); }
     const TravelRecord& row(int index) const { return m_table.row(index); }
 
+    // Loads the file into the (empty) table. When the file exists but could not be read to
+    // its end, every later append and rewrite is refused: they would replace the records that
+    // were not read.
     LoadReport LoadDatabase();
+    bool writesRefused() const { return !m_readFailure.isEmpty(); }
 
     // The plain line of a row (0-based): columns 0 to 23, each followed by "|".
     QString RowToLine(int row) const { return m_table.row(row).RowToLine(); }
 
     // Writes the line of one row to the end of the file.
-    StoreResult AppendRecord(int row) const { return m_file.AppendRecord(m_table.row(row)); }
-    StoreResult SaveAllRecords() const { return m_file.SaveAllRecords(m_table); }
+    StoreResult AppendRecord(int row) const;
+    StoreResult SaveAllRecords() const;
 
     // Why a record cannot be stored ("" when it can): a line too long for the encoding.
     static QString problemWithRecord(const TravelRecord& record);
@@ -40,6 +44,9 @@ public:
     void clear() { m_table.clear(); }
 
 private:
+    StoreResult refusal() const;
+
     DatabaseFile m_file;
+    QString m_readFailure; // why the file could not be read at start
     RecordTable m_table;
 };

@@ -1,8 +1,17 @@
 #include "store/RecordTable.h"
 
+#include <iterator>
+
 void RecordTable::insert(int index, TravelRecord record)
 {
     m_rows.insert(m_rows.begin() + index, std::move(record));
+}
+
+void RecordTable::appendTable(RecordTable other)
+{
+    m_rows.insert(m_rows.end(), std::make_move_iterator(other.m_rows.begin()),
+                  std::make_move_iterator(other.m_rows.end()));
+    m_unreadable.append(std::move(other.m_unreadable));
 }
 
 void RecordTable::remove(int index)

@@ -23,6 +23,8 @@ public:
     TravelRecord& row(int index) { return m_rows[size_t(index)]; }
 
     void append(TravelRecord record) { m_rows.push_back(std::move(record)); }
+    // Moves the rows and unreadable lines of another table behind these.
+    void appendTable(RecordTable other);
     void insert(int index, TravelRecord record);
     void remove(int index);
     void clear();

@@ -7,20 +7,23 @@ TravelRecord::TravelRecord() : m_data(RecordColumns::StoredCount, '|')
     rebuildEnds();
 }
 
-std::optional<TravelRecord> TravelRecord::fromDecodedLine(QByteArrayView decoded)
+std::optional<TravelRecord> TravelRecord::fromDecodedLine(QByteArray decoded, bool* complete)
 {
     const qsizetype last = decoded.lastIndexOf('|');
     if (last < 0)
         return std::nullopt;
-    TravelRecord record;
-    record.m_data = decoded.first(last + 1).toByteArray();
-    // A short line leaves the missing columns empty.
+    TravelRecord record(std::move(decoded));
+    record.m_data.truncate(last + 1);
     const qsizetype separators = record.m_data.count('|');
+    if (complete)
+        *complete = separators >= RecordColumns::StoredCount;
     if (separators < RecordColumns::StoredCount)
         record.m_data.append(QByteArray(RecordColumns::StoredCount - separators, '|'));
     record.rebuildEnds();
     return record;
 }
+
+TravelRecord::TravelRecord(QByteArray data) : m_data(std::move(data)) {}
 
 void TravelRecord::rebuildEnds()
 {

@@ -25,8 +25,11 @@ class TravelRecord
 public:
     TravelRecord();
 
-    // Splits a decoded file line into fields; nullopt when it holds no "|".
-    static std::optional<TravelRecord> fromDecodedLine(QByteArrayView decoded);
+    // Splits a decoded file line into fields; nullopt when it holds no "|". The record takes
+    // over the buffer. *complete (when given) tells whether the line held all 24 stored
+    // fields; a line cut short loads with the missing columns empty.
+    static std::optional<TravelRecord> fromDecodedLine(QByteArray decoded,
+                                                       bool* complete = nullptr);
 
     QString field(int column) const;
     QByteArrayView fieldBytes(int column) const;
@@ -47,6 +50,8 @@ public:
     bool operator==(const TravelRecord& other) const { return m_data == other.m_data; }
 
 private:
+    // Takes the bytes as they are; the caller makes them a whole stored line.
+    explicit TravelRecord(QByteArray data);
     void rebuildEnds();
 
     QByteArray m_data;

@@ -1,0 +1,82 @@
+// A child process for the store's failure tests: it writes a folder's database the way the
+// program does, under whatever limits its parent set, and says on standard error why a write
+// failed.
+//   append FOLDER LENGTH   loads the folder, adds one record with a comment of LENGTH
+//                          characters and appends it; exit 1 when the append fails
+//   rewrite FOLDER COUNT   loads the folder, adds COUNT records and rewrites the file
+//   alternate FOLDER       rewrites the two alternating full logs in turn until killed,
+//                          after printing "ready"
+#include "AlternatingLogs.h"
+
+#include "store/RecordStore.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace {
+
+int failed(const StoreResult& result)
+{
+    std::fprintf(stderr, "%s\n", result.error.toUtf8().constData());
+    return 1;
+}
+
+int append(const QString& folder, int length)
+{
+    RecordStore store(folder);
+    store.LoadDatabase();
+    TravelRecord record;
+    record.setField(RecordColumns::Place, QStringLiteral("Appended"));
+    record.setField(RecordColumns::Comments, QString(length, u'x'));
+    if (const StoreResult added = store.appendRow(record); !added)
+        return failed(added);
+    if (const StoreResult appended = store.AppendRecord(store.rowCount() - 1); !appended)
+        return failed(appended);
+    return 0;
+}
+
+int rewrite(const QString& folder, int count)
+{
+    RecordStore store(folder);
+    store.LoadDatabase();
+    for (int i = 0; i < count; ++i) {
+        TravelRecord record;
+        record.setField(RecordColumns::Place, QStringLiteral("Added %1").arg(i));
+        if (const StoreResult added = store.appendRow(record); !added)
+            return failed(added);
+    }
+    if (const StoreResult saved = store.SaveAllRecords(); !saved)
+        return failed(saved);
+    return 0;
+}
+
+int alternate(const QString& folder)
+{
+    const DatabaseFile file(folder);
+    const RecordTable logs[2] = {AlternatingLogs::log(0), AlternatingLogs::log(1)};
+    std::fputs("ready\n", stdout);
+    std::fflush(stdout);
+    for (int turn = 1;; turn = 1 - turn) {
+        if (const StoreResult saved = file.SaveAllRecords(logs[turn]); !saved)
+            return failed(saved);
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication application(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    const QString command = arguments.value(1);
+    const QString folder = arguments.value(2);
+    if (command == QLatin1String("append") && arguments.size() == 4)
+        return append(folder, arguments[3].toInt());
+    if (command == QLatin1String("rewrite") && arguments.size() == 4)
+        return rewrite(folder, arguments[3].toInt());
+    if (command == QLatin1String("alternate") && arguments.size() == 3)
+        return alternate(folder);
+    std::fputs("usage: database_writer append|rewrite FOLDER N | alternate FOLDER\n", stderr);
+    return 64;
+}

@@ -1,0 +1,49 @@
+#include "LimitedProcess.h"
+
+#include <QProcess>
+
+#ifdef Q_OS_UNIX
+#include <signal.h>
+#include <sys/resource.h>
+#endif
+
+namespace LimitedProcess {
+
+bool supported()
+{
+#ifdef Q_OS_UNIX
+    return true;
+#else
+    return false;
+#endif
+}
+
+Outcome run(const QString& program, const QStringList& arguments, qint64 fileSizeLimit)
+{
+    Outcome outcome;
+#ifdef Q_OS_UNIX
+    QProcess process;
+    // Runs in the child between fork and exec: only async-signal-safe calls.
+    process.setChildProcessModifier([fileSizeLimit] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit;
+        limit.rlim_cur = rlim_t(fileSizeLimit);
+        limit.rlim_max = rlim_t(fileSizeLimit);
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return outcome;
+    outcome.finished = true;
+    outcome.status = process.exitCode();
+    outcome.out = process.readAllStandardOutput();
+    outcome.err = process.readAllStandardError();
+#else
+    Q_UNUSED(program);
+    Q_UNUSED(arguments);
+    Q_UNUSED(fileSizeLimit);
+#endif
+    return outcome;
+}
+
+} // namespace LimitedProcess
