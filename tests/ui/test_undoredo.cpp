@@ -8,6 +8,7 @@
 #include "ui/window/FrmScrn.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -86,6 +87,7 @@ class TestUndoRedo : public QObject
 private slots:
     void eachStepIsWrittenAtOnce();
     void menuItemsFollowTheExistingOnes();
+    void aTextBoxUndoesItsTypingFirst();
     void historyKeepsTheNewestTwenty();
     void aFailedWriteKeepsTheStep();
     void marksGivenBySharingAreKept();
@@ -164,6 +166,30 @@ void TestUndoRedo::menuItemsFollowTheExistingOnes()
     QCOMPARE(items, (QStringList{u"Remove"_s, u"Share"_s, u"Show grid"_s, u"Undo"_s, u"Redo"_s}));
     QCOMPARE(w->mnuUndo()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
     QCOMPARE(w->mnuRedo()->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+}
+
+void TestUndoRedo::aTextBoxUndoesItsTypingFirst()
+{
+    TestFolder folder;
+    WindowUnderTest w(folder);
+    addRecord(w, QStringLiteral("Gamma"));
+    QWidget* place = w.control(QStringLiteral("Text1(0)"));
+    QCOMPARE(QApplication::focusWidget(), place);
+
+    // The emptied Place box has nothing to undo: the keys work on the records.
+    QTest::keyClick(place, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(readDatabase(folder).size(), 0);
+
+    // Typing is undone and redone in the box first.
+    QTest::keyClicks(place, QStringLiteral("Delta"));
+    QTest::keyClick(place, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(w->entryForm()->text1(Place), QString());
+    QTest::keyClick(place, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(w->entryForm()->text1(Place), QStringLiteral("Delta"));
+    QCOMPARE(w->recordModel()->rowCount(), 0);
+    QTest::keyClick(place, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(places(readDatabase(folder)), QStringList{u"Gamma/"_s});
+    QCOMPARE(w->entryForm()->text1(Place), QStringLiteral("Delta"));
 }
 
 void TestUndoRedo::historyKeepsTheNewestTwenty()

@@ -10,6 +10,7 @@
 #include "ui/entry/EntryForm.h"
 #include "ui/entry/RemoveRecordCommand.h"
 #include "ui/entry/ReplaceRecordCommand.h"
+#include "ui/entry/TextBoxUndoKeys.h"
 #include "ui/list/RecordListModel.h"
 #include "ui/list/RecordListView.h"
 #include "ui/widgets/MessageBox.h"
@@ -125,8 +126,7 @@ void EntryCommands::Add()
     const int row = m_store.rowCount() - 1;
     m_history->push(new AddRecordCommand(m_edits, m_store.row(row), row));
     m_formHoldsShown = false;
-    m_form->ClearEntryFields();
-    focusPlace();
+    clearForm();
 }
 
 int EntryCommands::findPlace(const QString& place) const
@@ -176,16 +176,14 @@ bool EntryCommands::Replace()
     m_shown = Shown{m_store.row(row), row};
     nameInCaption(m_shown);
     m_formHoldsShown = false;
-    m_form->ClearEntryFields();
-    focusPlace();
+    clearForm();
     return true;
 }
 
 void EntryCommands::Clear()
 {
     m_formHoldsShown = false;
-    m_form->ClearEntryFields();
-    focusPlace();
+    clearForm();
 }
 
 void EntryCommands::RemoveEntry()
@@ -263,6 +261,7 @@ void EntryCommands::ShowRecord(int row)
         // A pick-list field's hidden box shows its value in the combo box as well.
         m_form->setText1(text1ForColumn(column), record.field(column));
     }
+    TextBoxUndoKeys::markUntyped(m_form);
     m_shown = Shown{record, row};
     m_formHoldsShown = true;
     nameInCaption(m_shown);
@@ -310,6 +309,14 @@ void EntryCommands::nameInCaption(const std::optional<Shown>& shown)
     }
     m_window->setWindowTitle(title() + QStringLiteral("@: ") + shown->record.field(RecordColumns::Place)
                              + QStringLiteral(" - Modified: ") + shown->record.field(RecordColumns::DateModified));
+}
+
+void EntryCommands::clearForm()
+{
+    m_form->ClearEntryFields();
+    // Ctrl+Z in an emptied box undoes the command, not the emptying.
+    TextBoxUndoKeys::markUntyped(m_form);
+    focusPlace();
 }
 
 void EntryCommands::focusPlace()

@@ -76,6 +76,7 @@ private:
     };
 
     void preStep();
+    void clearForm();
     void focusPlace();
     void reportStoreFailure(const QString& reason);
     void say(const QString& text);

@@ -6,6 +6,7 @@
 #include "ui/entry/EditHistory.h"
 #include "ui/entry/EntryCommands.h"
 #include "ui/entry/EntryForm.h"
+#include "ui/entry/TextBoxUndoKeys.h"
 #include "ui/list/RecordListModel.h"
 #include "ui/list/RecordListView.h"
 #include "ui/online/OnlineFeatures.h"
@@ -360,6 +361,15 @@ void FrmScrn::quit()
 
 bool FrmScrn::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        // Left unaccepted, the key reaches the window's Undo or Redo.
+        if (widget && widget->window() == this
+            && !TextBoxUndoKeys::boxKeepsKey(watched, *static_cast<QKeyEvent*>(event))) {
+            event->ignore();
+            return true;
+        }
+    }
     if (event->type() == QEvent::KeyRelease) {
         const auto* key = static_cast<QKeyEvent*>(event);
         auto* widget = qobject_cast<QWidget*>(watched);
