@@ -4,15 +4,12 @@
 #include "store/RecordColumns.h"
 #include "store/RecordStore.h"
 
-#include <QCollator>
-#include <QLocale>
+#include "ui/list/SortKeys.h"
 
-#include <algorithm>
-#include <numeric>
 #include <vector>
 
 RecordListModel::RecordListModel(RecordStore& store, QObject* parent)
-    : QAbstractTableModel(parent), m_store(store)
+    : QAbstractTableModel(parent), m_store(store), m_search(store)
 {
 }
 
@@ -53,25 +50,7 @@ void RecordListModel::sort(int column, Qt::SortOrder order)
     if (column < 0 || column >= RecordColumns::Count)
         return;
     const int rows = m_store.rowCount();
-    // Alphabetical in the user's language; the C locale has no alphabet, so English stands in.
-    QLocale locale;
-    if (locale.language() == QLocale::C)
-        locale = QLocale(QLocale::English, QLocale::UnitedStates);
-    QCollator collator(locale);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(size_t(rows));
-    for (int row = 0; row < rows; ++row)
-        keys.push_back(collator.sortKey(Cp1252::toUnicode(m_store.row(row).fieldBytes(column))));
-
-    std::vector<int> newOrder(static_cast<size_t>(rows));
-    std::iota(newOrder.begin(), newOrder.end(), 0);
-    if (order == Qt::AscendingOrder)
-        std::stable_sort(newOrder.begin(), newOrder.end(),
-                         [&keys](int a, int b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
-    else
-        std::stable_sort(newOrder.begin(), newOrder.end(),
-                         [&keys](int a, int b) { return keys[size_t(b)].compare(keys[size_t(a)]) < 0; });
+    const std::vector<int> newOrder = SortKeys(m_store, column).sortedOrder(order);
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> newRowOf(static_cast<size_t>(rows));
@@ -83,6 +62,7 @@ void RecordListModel::sort(int column, Qt::SortOrder order)
     for (const QModelIndex& old : before)
         after.append(index(newRowOf[size_t(old.row())], old.column()));
     m_store.reorder(newOrder);
+    m_search.reordered(newOrder);
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
@@ -97,6 +77,8 @@ StoreResult RecordListModel::appendRecord(TravelRecord record)
         return StoreResult::failure(why);
     beginInsertRows({}, row, row);
     const StoreResult result = m_store.appendRow(std::move(record));
+    if (result)
+        m_search.rowInserted(row);
     endInsertRows();
     return result;
 }
@@ -105,14 +87,17 @@ void RecordListModel::insertRecord(int row, TravelRecord record)
 {
     beginInsertRows({}, row, row);
     m_store.insertRow(row, std::move(record));
+    m_search.rowInserted(row);
     endInsertRows();
 }
 
 StoreResult RecordListModel::replaceRecord(int row, TravelRecord record)
 {
     const StoreResult result = m_store.replaceRow(row, std::move(record));
-    if (result)
+    if (result) {
+        m_search.rowChanged(row);
         emit dataChanged(index(row, 0), index(row, RecordColumns::Count - 1));
+    }
     return result;
 }
 
@@ -120,18 +105,27 @@ void RecordListModel::removeRecord(int row)
 {
     beginRemoveRows({}, row, row);
     m_store.removeRow(row);
+    m_search.rowRemoved(row);
     endRemoveRows();
 }
 
 void RecordListModel::rowChanged(int row)
 {
-    if (row >= 0 && row < m_store.rowCount())
-        emit dataChanged(index(row, 0), index(row, RecordColumns::Count - 1));
+    if (row < 0 || row >= m_store.rowCount())
+        return;
+    m_search.rowChanged(row);
+    emit dataChanged(index(row, 0), index(row, RecordColumns::Count - 1));
 }
 
 void RecordListModel::resetWith(const std::function<void()>& change)
 {
     beginResetModel();
     change();
+    m_search.reset();
     endResetModel();
+}
+
+bool RecordListModel::rowHoldsAll(int row, const QStringList& foldedWords) const
+{
+    return m_search.rowHoldsAll(row, foldedWords);
 }

@@ -2,6 +2,7 @@
 
 #include "store/StoreResult.h"
 #include "store/TravelRecord.h"
+#include "ui/list/RecordSearchIndex.h"
 
 #include <QAbstractTableModel>
 
@@ -25,8 +26,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    // Sorts the store's rows by the text of one column, alphabetically and ignoring letter
-    // case; rows with equal texts keep their order. The sorted order is the stored order, so
+    // Sorts the store's rows by one column: dates by date, prices by their number, other texts
+    // alphabetically ignoring letter case (SortKeys); rows with equal keys keep their order. The sorted order is the stored order, so
     // the next rewrite of the file keeps it. Selections follow their records.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
@@ -39,9 +40,14 @@ public:
     // Tells the views that a row (0-based) was changed in the store directly, e.g. its upload mark.
     void rowChanged(int row);
 
+    // Whether a row (0-based) holds every folded word (TextFolding) in a column the list shows.
+    bool rowHoldsAll(int row, const QStringList& foldedWords) const;
+
     // Changes the store's rows wholesale (load, clear) with the views told before and after.
     void resetWith(const std::function<void()>& change);
 
 private:
     RecordStore& m_store;
+    // Built by the first search, then kept in step with every change made here.
+    mutable RecordSearchIndex m_search;
 };

@@ -1,6 +1,7 @@
 #include "ui/list/RecordListView.h"
 
 #include "store/RecordColumns.h"
+#include "ui/list/RecordFilterModel.h"
 #include "ui/list/RecordListModel.h"
 
 #include <QHeaderView>
@@ -8,11 +9,11 @@
 #include <QMouseEvent>
 
 RecordListView::RecordListView(RecordListModel* model, QWidget* parent)
-    : QTableView(parent), m_records(model)
+    : QTableView(parent), m_records(model), m_filter(new RecordFilterModel(model, this))
 {
     setObjectName(QStringLiteral("ListView1"));
     setAccessibleName(QStringLiteral("Records"));
-    setModel(model);
+    setModel(m_filter);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -43,7 +44,14 @@ int RecordListView::selectedRow() const
     if (!selectionModel())
         return -1;
     const QModelIndexList selected = selectionModel()->selectedIndexes();
-    return selected.isEmpty() ? -1 : selected.first().row();
+    return selected.isEmpty() ? -1 : m_filter->mapToSource(selected.first()).row();
+}
+
+void RecordListView::selectRow(int row)
+{
+    const int shown = m_filter->shownRow(row);
+    if (shown >= 0)
+        QTableView::selectRow(shown);
 }
 
 void RecordListView::sortByHeader(int column)
@@ -97,7 +105,7 @@ void RecordListView::keyPressEvent(QKeyEvent* event)
     }
     if (row >= 0 && event->key() == Qt::Key_Menu) {
         m_itemClicked = true;
-        const QRect cell = visualRect(model()->index(row, 0));
+        const QRect cell = visualRect(m_filter->mapFromSource(m_records->index(row, 0)));
         emit otherMenuRequested(viewport()->mapToGlobal(cell.bottomLeft()));
         return;
     }

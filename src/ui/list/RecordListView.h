@@ -2,12 +2,15 @@
 
 #include <QTableView>
 
+class RecordFilterModel;
 class RecordListModel;
 
 // The record list "ListView1": one row per record, never edited in place. A click on a record
 // followed by the release of the left button asks for the record to be shown in the entry
 // form; the same with the right button asks for the Other menu. A header click sorts the
-// list by that column, the sort order flipping with every header click.
+// list by that column, the sort order flipping with every header click. The list shows the
+// records through a search filter (RecordFilterModel); the rows it takes and gives are the
+// store's rows, whatever the filter hides.
 class RecordListView : public QTableView
 {
     Q_OBJECT
@@ -15,8 +18,13 @@ class RecordListView : public QTableView
 public:
     explicit RecordListView(RecordListModel* model, QWidget* parent = nullptr);
 
-    // The selected row (0-based), or -1.
+    // The selected row of the store (0-based), or -1.
     int selectedRow() const;
+    // Selects a row of the store, when the search shows it. Hides the view's own selectRow,
+    // which counts the shown rows only.
+    void selectRow(int row);
+
+    RecordFilterModel* filter() const { return m_filter; }
 
     // Set by a click on a record, cleared once the form has been filled.
     bool itemClicked() const { return m_itemClicked; }
@@ -40,6 +48,7 @@ private:
     void fillFromSelection();
 
     RecordListModel* m_records;
+    RecordFilterModel* m_filter;
     bool m_itemClicked = false;
     // The window opens unsorted with the order ascending; the first header click flips it.
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

@@ -9,6 +9,7 @@
 #include "ui/entry/TextBoxUndoKeys.h"
 #include "ui/list/RecordListModel.h"
 #include "ui/list/RecordListView.h"
+#include "ui/list/RecordSearchBox.h"
 #include "ui/online/OnlineFeatures.h"
 #include "ui/user/UserPanel.h"
 #include "ui/widgets/MessageBox.h"
@@ -191,6 +192,7 @@ void FrmScrn::buildTabs()
     viewPage->setObjectName(QStringLiteral("ViewTab"));
     auto* viewLayout = new QVBoxLayout(viewPage);
     viewLayout->setContentsMargins(4, 4, 4, 4);
+    viewLayout->addWidget(new RecordSearchBox(m_listView1, this));
     viewLayout->addWidget(m_listView1);
 
     m_form = new EntryForm(m_open);

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QSortFilterProxyModel>
+#include <QStringList>
+
+class RecordListModel;
+
+// What the record list shows of the records: those that hold every word of the search, in
+// the store's order. It hides rows only: it never sorts (a header click sorts the store
+// itself, hidden rows included) and changes no record.
+class RecordFilterModel : public QSortFilterProxyModel
+{
+    Q_OBJECT
+
+public:
+    explicit RecordFilterModel(RecordListModel* records, QObject* parent = nullptr);
+
+    // Shows only the records that hold every word of the text, ignoring letter case and
+    // accents; an empty text shows every record.
+    void setSearchText(const QString& text);
+    bool isFiltering() const { return !m_words.isEmpty(); }
+
+    // The store row of a shown row (both 0-based), or -1.
+    int storeRow(int shownRow) const;
+    // The shown row of a store row, or -1 when it is hidden.
+    int shownRow(int storeRow) const;
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+
+private:
+    RecordListModel* m_records;
+    QStringList m_words;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class RecordListView;
+
+// The search box above the record list: as the user types, the list shows only the records
+// that hold every typed word, and a label says how many of all records that is. Ctrl+F
+// anywhere in the window brings it up with the focus, Escape empties it.
+class RecordSearchBox : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // scope is the window in which Ctrl+F reaches the box, whichever tab is in front.
+    RecordSearchBox(RecordListView* list, QWidget* scope, QWidget* parent = nullptr);
+
+    QLineEdit* edit() const { return m_edit; }
+    QLabel* countLabel() const { return m_count; }
+
+    // "N of M records" while searching, "M records" otherwise.
+    static QString countText(int shown, int total, bool searching);
+
+private:
+    void focusSearch();
+    void showCount();
+
+    RecordListView* m_list;
+    QLineEdit* m_edit;
+    QLabel* m_count;
+};
