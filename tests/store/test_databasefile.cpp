@@ -2,6 +2,7 @@
 
 #include "store/RecordStore.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QTest>
 
@@ -17,6 +18,8 @@ const QByteArray kCafeA = "110E078410131BD25A1D1110131B2E131D1110131B2E131D11101
 const QByteArray kCafeR = "110E078410131BD25A1D1110131B2E131D1110131B2E131D1110131B2E136C67\r\n";
 const QByteArray kNoField = "3C00411E091F06200E15021E"; // "no separator"
 const QByteArray kShort = "01070E1F181349";             // "Short|", padded with "."
+const QByteArray kTorn = kCafeA.first(16);              // an append cut off in its 4th field
+const QByteArray kBom = "\xEF\xBB\xBF";
 
 TravelRecord record(const QString& place, const QString& comments = {})
 {
@@ -73,21 +76,33 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("records"); // place/comments of each row loaded
         QTest::addColumn<int>("unreadable");
+        QTest::addColumn<int>("incomplete");
         const QStringList both{u"Inn/"_s, u"Café/€5"_s};
-        QTest::newRow("empty lines") << "\r\n" + kInnA + "\r\n\r\n" + kCafeR + "\r\n" << both << 0;
-        QTest::newRow("LF only") << kInnR.chopped(2) + '\n' + kCafeA.chopped(2) + '\n' << both << 0;
-        QTest::newRow("last line without end") << kInnA + kCafeA.chopped(2) << both << 0;
-        QTest::newRow("lower-case digits") << kInnA.toLower() + kCafeR << both << 0;
-        QTest::newRow("not hexadecimal") << kInnA + "1B0G\r\n" + kCafeA << both << 1;
-        QTest::newRow("no field") << kInnA + kNoField + "\r\n" + kCafeA << both << 1;
-        QTest::newRow("short line") << kShort + "\r\n" << QStringList{u"Short/"_s} << 0;
-        QTest::newRow("only damage") << QByteArray("??\r\n\n" + kNoField) << QStringList() << 2;
+        const QByteArray innR = kInnR.chopped(2);
+        const QByteArray cafeA = kCafeA.chopped(2);
+        QTest::newRow("empty lines") << "\r\n" + kInnA + "\r\n\r\n" + kCafeR + "\r\n" << both << 0 << 0;
+        QTest::newRow("LF only") << innR + '\n' + cafeA + '\n' << both << 0 << 0;
+        QTest::newRow("CR only") << innR + '\r' + cafeA + '\r' << both << 0 << 0;
+        QTest::newRow("CR, LF and CR LF") << innR + '\r' + cafeA + "\n\r\n" + innR << QStringList{both + QStringList{u"Inn/"_s}} << 0 << 0;
+        QTest::newRow("byte-order mark") << kBom + kInnA + kCafeA << both << 0 << 0;
+        QTest::newRow("mark, CR only") << kBom + innR + '\r' + cafeA << both << 0 << 0;
+        QTest::newRow("mark alone") << kBom << QStringList() << 0 << 0;
+        QTest::newRow("mark inside") << kInnA + kBom + kCafeA << QStringList{u"Inn/"_s} << 1 << 0;
+        QTest::newRow("last line without end") << kInnA + kCafeA.chopped(2) << both << 0 << 0;
+        QTest::newRow("lower-case digits") << kInnA.toLower() + kCafeR << both << 0 << 0;
+        QTest::newRow("not hexadecimal") << kInnA + "1B0G\r\n" + kCafeA << both << 1 << 0;
+        QTest::newRow("no field") << kInnA + kNoField + "\r\n" + kCafeA << both << 1 << 0;
+        QTest::newRow("short line") << kShort + "\r\n" << QStringList{u"Short/"_s} << 0 << 1;
+        QTest::newRow("torn append") << kInnA + kTorn << QStringList{u"Inn/"_s, u"Café/"_s} << 0 << 1;
+        QTest::newRow("torn, then more") << kTorn + "\r\n" + kInnR << QStringList{u"Café/"_s, u"Inn/"_s} << 0 << 1;
+        QTest::newRow("only damage") << QByteArray("??\r\n\n" + kNoField) << QStringList() << 2 << 0;
     }
     void loadDamaged()
     {
         QFETCH(QByteArray, content);
         QFETCH(QStringList, records);
         QFETCH(int, unreadable);
+        QFETCH(int, incomplete);
         Folder folder;
         QVERIFY(folder.setPpd(content));
         RecordStore store(folder.path());
@@ -96,8 +111,105 @@ private slots:
         for (int i = 0; i < store.rowCount(); ++i)
             loaded << store.row(i).field(RecordColumns::Place) + u'/' + store.row(i).field(RecordColumns::Comments);
         QCOMPARE(loaded, records);
-        QVERIFY(report.fileFound && report.records == records.size());
+        QVERIFY(report.fileFound && report.readToEnd() && report.records == records.size());
         QCOMPARE(report.unreadableLines, unreadable);
+        QCOMPARE(report.incompleteRecords, incomplete);
+    }
+
+    // A file read with other line ends or a byte-order mark is rewritten with CR LF and no mark.
+    void rewriteKeepsTheStoredFormat()
+    {
+        Folder folder;
+        const QByteArray content = kBom + kInnR.chopped(2) + '\r' + kCafeA.chopped(2) + '\n';
+        QVERIFY(folder.setPpd(content));
+        RecordStore store(folder.path());
+        QCOMPARE(store.LoadDatabase().records, 2);
+        QVERIFY(store.SaveAllRecords());
+        QCOMPARE(folder.ppd(), kInnR + kCafeR);
+        QCOMPARE(folder.bak(), content);
+    }
+
+    // A large file is split between two threads: the rows keep the file's order, and the
+    // lines that cannot be read stay in theirs, whichever half they fall in.
+    void largeFileLoadsInOrder()
+    {
+        Folder folder;
+        RecordTable table;
+        QByteArray content;
+        for (int i = 0; i < 6000; ++i) {
+            TravelRecord r = record(u"Place %1"_s.arg(i), QString(i % 200, u'c'));
+            content += DatabaseFile::appendedLine(r);
+            if (i % 1000 == 999)
+                content += "BAD" + QByteArray::number(i) + "\r";
+        }
+        QVERIFY(content.size() > 1024 * 1024); // large enough to be split
+        QVERIFY(folder.setPpd(content));
+        const LoadReport report = DatabaseFile(folder.path()).LoadDatabase(table);
+        QCOMPARE(report.records, 6000);
+        QCOMPARE(report.unreadableLines, 6);
+        for (int i = 0; i < 6000; ++i)
+            QCOMPARE(table.row(i).field(RecordColumns::Place), u"Place %1"_s.arg(i));
+        QCOMPARE(table.unreadableLines(),
+                 (QList<QByteArray>{"BAD999", "BAD1999", "BAD2999", "BAD3999", "BAD4999", "BAD5999"}));
+    }
+
+    // Temporary files of rewrites killed before this program started are removed on load;
+    // files of that pattern written since, and every other name, are left alone.
+    void leftoversOfKilledRewritesAreRemoved()
+    {
+        Folder folder;
+        const QDateTime old = QDateTime::currentDateTimeUtc().addSecs(-3600);
+        const QDateTime later = QDateTime::currentDateTimeUtc().addSecs(60);
+        const QStringList removed{u"Roamlog.ppd.AbCdEf"_s, u"Roamlog.bak.xYz123"_s};
+        const QStringList kept{u"Roamlog.ppd.AbCdE"_s,   u"Roamlog.ppd.AbCdEfG"_s,
+                               u"Roamlog.ppdXAbCdEf"_s,  u"Roamlog.bak.ab-12c"_s,
+                               u"Roamlog.ppd.AbCdEf.x"_s, u"Combos.ini.AbCdEf"_s,
+                               u"Roamlog.ppd"_s};
+        for (const QString& name : removed + kept) {
+            QFile file(folder.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+        const QString recent = u"Roamlog.ppd.NewOne"_s; // still being written by another program
+        QVERIFY(folder.write(recent, "x"));
+        {
+            QFile file(folder.filePath(recent));
+            QVERIFY(file.open(QIODevice::ReadWrite) &&
+                    file.setFileTime(later, QFileDevice::FileModificationTime));
+        }
+        RecordStore store(folder.path());
+        QVERIFY(store.LoadDatabase().fileFound);
+        QStringList expected = kept + QStringList{recent};
+        expected.sort();
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files, QDir::Name), expected);
+    }
+
+    // A file that exists but cannot be read: the load says why, and no later append or rewrite
+    // may replace the records that were not read, even once the file could be written.
+    void unreadFileRefusesWrites()
+    {
+        Folder folder;
+        QVERIFY(QDir(folder.path()).mkdir(u"Roamlog.ppd"_s));
+        RecordStore store(folder.path());
+        const LoadReport report = store.LoadDatabase();
+        QVERIFY(report.fileFound && !report.readToEnd());
+        QVERIFY2(report.readError.contains(u"Roamlog.ppd"_s), qPrintable(report.readError));
+        QVERIFY(store.writesRefused());
+
+        QVERIFY(QDir(folder.path()).rmdir(u"Roamlog.ppd"_s) && folder.setPpd(kInnA));
+        QVERIFY(store.appendRow(record(u"Café"_s)));
+        for (const StoreResult& result : {store.AppendRecord(0), store.SaveAllRecords()}) {
+            QVERIFY(!result.ok);
+            QVERIFY2(result.error.contains(u"could not be read at start"_s) &&
+                         result.error.contains(u"restarted"_s) &&
+                         result.error.contains(report.readError),
+                     qPrintable(result.error));
+        }
+        QCOMPARE(folder.ppd(), kInnA);
+        QVERIFY(!folder.hasBak());
+
+        RecordStore fresh(folder.path()); // the next start reads the file again
+        QVERIFY(fresh.LoadDatabase().readToEnd() && !fresh.writesRefused());
     }
 
     void rewriteKeepsUnreadableLinesAtTheEnd()
