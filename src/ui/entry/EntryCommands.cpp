@@ -66,13 +66,14 @@ QString EntryCommands::ColumnValue(int column) const
 
 bool EntryCommands::refuseIfReadOnly() const
 {
-    if (m_refusal.isEmpty())
+    // Checked before anything changes, so that the list stays as it is.
+    if (!m_store.writesRefused())
         return false;
     OkMessage::show(m_window,
                     QStringLiteral("%1 could not be read to its end, so no change is saved until the program is "
                                    "restarted.")
                         .arg(QLatin1String(DatabaseFile::kFileName)),
-                    m_refusal, QMessageBox::Warning);
+                    m_readFailure, QMessageBox::Warning);
     return true;
 }
 

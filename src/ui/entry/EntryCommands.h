@@ -35,9 +35,9 @@ public:
     // Where messages that need no answer go; until set they appear in the caption alone.
     void setStatusLine(StatusLine* status) { m_status = status; }
 
-    // After a load that stopped part-way: every command that writes is refused with this reason.
-    void refuseWrites(const QString& reason) { m_refusal = reason; }
-    // Tells the user that nothing can be written, when that is so; true then.
+    // Why the last load stopped part-way, for the message that refuses a change.
+    void setReadFailure(const QString& reason) { m_readFailure = reason; }
+    // When the store writes nothing (its load stopped part-way), tells the user so; true then.
     bool refuseIfReadOnly() const;
 
     // Toolbar1 button 1 (Add), 2 (Replace) or 3 (Clear), each after the common pre-step.
@@ -93,7 +93,7 @@ private:
     RecordEdits m_edits;
     EditHistory* m_history;
     StatusLine* m_status = nullptr;
-    QString m_refusal;
+    QString m_readFailure;
     // The record the caption names, and whether the form still holds it for editing.
     std::optional<Shown> m_shown;
     bool m_formHoldsShown = false;

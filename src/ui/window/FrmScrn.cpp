@@ -282,9 +282,9 @@ void FrmScrn::reportLoad(const LoadReport& report)
                       .arg(report.unreadableLines)
                       .arg(file));
     }
-    if (report.fileFound && !report.readError.isEmpty()) {
-        // Whatever was not read would be lost by the next rewrite: nothing is written this run.
-        m_commands->refuseWrites(report.readError);
+    if (report.fileFound && !report.readToEnd()) {
+        // Whatever was not read would be lost by the next rewrite: the store writes nothing this run.
+        m_commands->setReadFailure(report.readError);
         OkMessage::show(this, QStringLiteral("%1 could not be read to its end.").arg(file),
                         QStringLiteral("%1\n\nThe list shows %2 records read before the fault. No change will be "
                                        "saved until the program is restarted.")
