@@ -9,11 +9,12 @@ CommandResult CheckCommand::run(const QString& folder)
     if (const QString why = records.load(); !why.isEmpty())
         return CommandResult::failure(ExitStatus::FileError, why);
     const LoadReport& report = records.report();
-    StandardStreams::writeLine(QStringLiteral("%1 records, %2 unreadable lines")
+    StandardStreams::writeLine(QStringLiteral("%1 records, %2 unreadable lines, %3 incomplete records")
                                    .arg(report.records)
-                                   .arg(report.unreadableLines));
+                                   .arg(report.unreadableLines)
+                                   .arg(report.incompleteRecords));
     CommandResult result;
-    if (report.unreadableLines > 0)
+    if (report.unreadableLines > 0 || report.incompleteRecords > 0)
         result.status = ExitStatus::UnreadableLines;
     return result;
 }

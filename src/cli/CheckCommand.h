@@ -4,7 +4,8 @@
 
 #include <QString>
 
-// roamlog-cli check: counts the records and the unreadable lines of a folder's database file.
+// roamlog-cli check: counts the records, the unreadable lines and the records cut short (a line
+// that ends before its 24th field) of a folder's database file.
 class CheckCommand
 {
 public:

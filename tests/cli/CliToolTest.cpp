@@ -1,3 +1,4 @@
+#include "LimitedProcess.h"
 #include "TestFolder.h"
 
 #include "store/DatabaseFile.h"
@@ -10,6 +11,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
+
+#include <cerrno>
 
 namespace {
 
@@ -92,6 +95,9 @@ private slots:
     void importRefusesRowsThatCannotBeStored_data();
     void importRefusesRowsThatCannotBeStored();
     void checkCountsRecordsAndUnreadableLines();
+    void checkCountsIncompleteRecords_data();
+    void checkCountsIncompleteRecords();
+    void importThatCannotBeWrittenFails();
     void missingFoldersFilesAndBadCommandLines();
     void defaultFolderIsTheToolsOwn();
 };
@@ -237,20 +243,86 @@ void CliToolTest::checkCountsRecordsAndUnreadableLines()
 
     const Outcome none = runTool(check);
     QCOMPARE(none.status, 0);
-    QCOMPARE(none.out.trimmed(), QByteArray("0 records, 0 unreadable lines"));
+    QCOMPARE(none.out.trimmed(), QByteArray("0 records, 0 unreadable lines, 0 incomplete records"));
 
     // Not hexadecimal, and hexadecimal without a field; empty lines are no lines at all.
     const QByteArray damaged = knownDatabase() + "\r\n\r\n" + encoded("no separator here");
     QVERIFY(folder.write(QStringLiteral("Roamlog.ppd"), damaged));
     const Outcome counted = runTool(check);
     QCOMPARE(counted.status, 1);
-    QCOMPARE(counted.out.trimmed(), QByteArray("2 records, 2 unreadable lines"));
+    QCOMPARE(counted.out.trimmed(), QByteArray("2 records, 2 unreadable lines, 1 incomplete records"));
     QCOMPARE(folder.read(QStringLiteral("Roamlog.ppd")), damaged);
 
-    QVERIFY(folder.write(QStringLiteral("Roamlog.ppd"), encoded("A|") + encoded("B|")));
+    QVERIFY(folder.write(QStringLiteral("Roamlog.ppd"),
+                         encoded(storedLine({{0, "A"}})) + encoded(storedLine({{0, "B"}}))));
     const Outcome clean = runTool(check);
     QCOMPARE(clean.status, 0);
-    QCOMPARE(clean.out.trimmed(), QByteArray("2 records, 0 unreadable lines"));
+    QCOMPARE(clean.out.trimmed(), QByteArray("2 records, 0 unreadable lines, 0 incomplete records"));
+}
+
+// A record whose line ends before its 24th field, as a cut-off append leaves it, is counted
+// and makes check fail, whatever the line ends; the file stays as it is.
+void CliToolTest::checkCountsIncompleteRecords_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QByteArray>("counts");
+    QTest::addColumn<int>("status");
+    const QByteArray whole = encoded(storedLine({{0, "Inn"}, {3, "Quiet"}}));
+    const QByteArray torn = whole.first(40); // cut off in the Comments field
+    QTest::newRow("whole") << whole + whole << QByteArray("2 records, 0 unreadable lines, 0 incomplete records") << 0;
+    QTest::newRow("torn last") << whole + torn << QByteArray("2 records, 0 unreadable lines, 1 incomplete records") << 1;
+    QTest::newRow("torn, CR only") << torn + '\r' + whole.chopped(2) + '\r'
+                                   << QByteArray("2 records, 0 unreadable lines, 1 incomplete records") << 1;
+    QTest::newRow("byte-order mark, LF only")
+        << "\xEF\xBB\xBF" + whole.chopped(2) + '\n' + whole.chopped(2) + '\n'
+        << QByteArray("2 records, 0 unreadable lines, 0 incomplete records") << 0;
+}
+
+void CliToolTest::checkCountsIncompleteRecords()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QByteArray, counts);
+    QFETCH(int, status);
+    TestFolder folder;
+    QVERIFY(folder.write(QStringLiteral("Roamlog.ppd"), content));
+    const Outcome outcome = runTool({QStringLiteral("check"), QStringLiteral("--folder"), folder.path()});
+    QCOMPARE(outcome.out.trimmed(), counts);
+    QCOMPARE(outcome.status, status);
+    QCOMPARE(folder.read(QStringLiteral("Roamlog.ppd")), content);
+}
+
+// An import that the disk cannot take (here a file size limit) fails with the system's reason
+// and a non-zero status, and leaves the database as it was: no line cut short.
+void CliToolTest::importThatCannotBeWrittenFails()
+{
+    if (!LimitedProcess::supported())
+        QSKIP("file size limits need POSIX");
+    TestFolder folder;
+    const QByteArray database = encoded(storedLine({{0, "Inn"}}));
+    QVERIFY(folder.write(QStringLiteral("Roamlog.ppd"), database));
+    QVERIFY(folder.write(QStringLiteral("long.csv"),
+                         kHeader + "Long," + QByteArray(",,", 2) + QByteArray(8000, 'x') +
+                             QByteArray(20, ',') + "\r\n"));
+    const LimitedProcess::Outcome outcome = LimitedProcess::run(
+        QStringLiteral(ROAMLOG_CLI_PATH),
+        {QStringLiteral("import"), folder.filePath(QStringLiteral("long.csv")),
+         QStringLiteral("--folder"), folder.path()},
+        database.size() + 2000);
+    QVERIFY(outcome.finished);
+    QCOMPARE(outcome.status, 3);
+    QVERIFY2(outcome.err.contains(qt_error_string(EFBIG).toUtf8()), outcome.err.constData());
+    QVERIFY(outcome.err.contains("nothing was imported"));
+    QVERIFY(!outcome.out.contains("imported"));
+    QCOMPARE(folder.read(QStringLiteral("Roamlog.ppd")), database);
+
+    // The same import with room enough stores the row.
+    const LimitedProcess::Outcome roomy = LimitedProcess::run(
+        QStringLiteral(ROAMLOG_CLI_PATH),
+        {QStringLiteral("import"), folder.filePath(QStringLiteral("long.csv")),
+         QStringLiteral("--folder"), folder.path()},
+        database.size() + 100000);
+    QCOMPARE(roomy.status, 0);
+    QCOMPARE(loaded(folder).row(1).field(RecordColumns::Comments), QString(8000, u'x'));
 }
 
 void CliToolTest::missingFoldersFilesAndBadCommandLines()
@@ -302,7 +374,7 @@ void CliToolTest::defaultFolderIsTheToolsOwn()
 
     const Outcome outcome = runTool({QStringLiteral("check")}, copy);
     QCOMPARE(outcome.status, 1);
-    QCOMPARE(outcome.out.trimmed(), QByteArray("2 records, 1 unreadable lines"));
+    QCOMPARE(outcome.out.trimmed(), QByteArray("2 records, 1 unreadable lines, 1 incomplete records"));
 }
 
 QTEST_GUILESS_MAIN(CliToolTest)
