@@ -7,7 +7,6 @@
 #include "ui/list/RecordListModel.h"
 #include "ui/online/AliasTakenReport.h"
 #include "ui/online/ShareProgress.h"
-#include "ui/online/ShareQuestion.h"
 #include "ui/user/UserTab.h"
 #include "ui/widgets/BusyPointer.h"
 #include "ui/widgets/MessageBox.h"
@@ -47,8 +46,8 @@ bool ShareCommand::userAgrees() const
     if (offered.empty())
         return true;
     const QString host = QUrl(m_window.values().serverBaseUrl).host();
-    return AskToShare(&m_window, SharingReport::question(int(offered.size()),
-                                                         SharingReport::publishedFields(store, offered), host));
+    const QStringList fields = SharingReport::publishedFields(store, offered);
+    return QuestionMessage::askShareOrCancel(&m_window, SharingReport::question(int(offered.size()), fields, host));
 }
 
 void ShareCommand::ShareRecords()

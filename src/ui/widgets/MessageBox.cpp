@@ -2,6 +2,8 @@
 
 #include "settings/ProgramValues.h"
 
+#include <QPushButton>
+
 namespace OkMessage {
 
 void show(QWidget* owner, const QString& text, const QString& details, QMessageBox::Icon icon)
@@ -31,6 +33,17 @@ QMessageBox::StandardButton askSaveDiscardCancel(QWidget* owner, const QString& 
     box.setDefaultButton(QMessageBox::Save);
     box.setEscapeButton(QMessageBox::Cancel);
     return QMessageBox::StandardButton(box.exec());
+}
+
+bool askShareOrCancel(QWidget* owner, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, QLatin1String(ProgramValues::kApplicationTitle), text,
+                    QMessageBox::Ok | QMessageBox::Cancel, owner);
+    box.setObjectName(QStringLiteral("QuestionMessage"));
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("Share"));
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
 }
 
 } // namespace QuestionMessage

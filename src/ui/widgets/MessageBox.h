@@ -25,4 +25,8 @@ namespace QuestionMessage {
 // (Save is the default, Escape answers Cancel).
 QMessageBox::StandardButton askSaveDiscardCancel(QWidget* owner, const QString& text);
 
+// Asks before something is published: Share (the box's OK button, the default) or Cancel
+// (also Escape). True when the user chose Share.
+bool askShareOrCancel(QWidget* owner, const QString& text);
+
 } // namespace QuestionMessage
