@@ -179,9 +179,10 @@ private slots:
             o.clickToolbar2(1);
             QTRY_COMPARE(boxes.texts, expected);
             QCOMPARE(o->ssTab1()->currentIndex(), expected.size() == 2 ? 0 : int(FrmScrn::UserTabIndex));
-            const QString user = &expected == &runs[0] ? s("Ann") : QString();
+            const QString user = &expected == &runs[1] ? QString() : s("Ann"); // anonymous in the second run
             QVERIFY(server.requests().last().startsWith((add + user + s("&cmd=add&param=Hotel%20D%7C")).toLatin1()));
-            if (o.tab->check1()->isChecked())
+            click(o.tab->check1()); // anonymous for the second run, the alias again for the third
+            if (&expected != &runs[0])
                 continue;
             QCOMPARE(o->label10()->text(), s("Done > uploaded 2 items"));
             QCOMPARE(server.requests().at(0),
@@ -190,7 +191,6 @@ private slots:
             for (int row = 0; row < 4; ++row) // the file holds the marks, and the list shows them
                 QVERIFY(readDatabase(o).at(row).at(23) == marks[row] && o.listRow(row).at(23) == marks[row]);
             QCOMPARE(repaint.size(), 2);
-            click(o.tab->check1());
         }
         QVERIFY(server.requests().size() == 5 && readDatabase(o).at(3).at(23) == u"B2");
     }
