@@ -48,6 +48,8 @@ private slots:
     void pickingAnotherRecordAsksAboutUnsavedEdits_data();
     void pickingAnotherRecordAsksAboutUnsavedEdits();
     void pickingWithoutEditsAsksNothing();
+    void aSearchHidingTheShownRecordChangesOnlyIt_data();
+    void aSearchHidingTheShownRecordChangesOnlyIt();
 };
 
 void TestEntryCommands::dateStampIgnoresTheLocale()
@@ -400,6 +402,41 @@ void TestEntryCommands::pickingWithoutEditsAsksNothing()
     w.clickRow(0, Qt::LeftButton);
     QCOMPARE(question.count(), 0);
     QCOMPARE(w->entryForm()->text1(Place), QStringLiteral("Alpha"));
+}
+
+void TestEntryCommands::aSearchHidingTheShownRecordChangesOnlyIt_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("alphaCity");
+    QTest::newRow("save") << int(QMessageBox::Save) << QStringLiteral("Basel");
+    QTest::newRow("cancel") << int(QMessageBox::Cancel) << QStringLiteral("Bern");
+}
+
+void TestEntryCommands::aSearchHidingTheShownRecordChangesOnlyIt()
+{
+    QFETCH(int, answer);
+    QFETCH(QString, alphaCity);
+    TestFolder folder;
+    writeDatabase(folder, {record({{Place, QStringLiteral("Alpha")}, {City, QStringLiteral("Bern")}}),
+                           record({{Place, QStringLiteral("Beta")}, {City, QStringLiteral("Chur")}})});
+    WindowUnderTest w(folder);
+    w.clickRow(0, Qt::LeftButton);
+    w->entryForm()->setText1(CityBox, QString());
+    w.type(QStringLiteral("Text1(2)"), QStringLiteral("Basel"));
+    // The search leaves Beta alone in the list; Alpha, still in the form, is hidden.
+    w.showViewTab();
+    w.type(QStringLiteral("SearchBox"), QStringLiteral("Beta"));
+    QCOMPARE(w->listView1()->model()->rowCount(), 1);
+    {
+        MessageCatcher question{QMessageBox::StandardButton(answer)};
+        w.clickRow(0, Qt::LeftButton);
+        QCOMPARE(question.count(), 1);
+        // Replace after Cancel has no record selected to overwrite.
+        w.clickToolbar1(2);
+    }
+    const Records file = readDatabase(folder);
+    QCOMPARE(file[0][City], alphaCity);
+    QCOMPARE(file[1][City], QStringLiteral("Chur"));
 }
 
 QTEST_MAIN(TestEntryCommands)

@@ -146,6 +146,11 @@ int EntryCommands::findPlace(const QString& place) const
 
 bool EntryCommands::Replace()
 {
+    return replaceWithForm(m_list->selectedRow());
+}
+
+bool EntryCommands::replaceWithForm(int row)
+{
     const QString place = m_form->text1(0);
     if (place.isEmpty())
         return false;
@@ -155,8 +160,7 @@ bool EntryCommands::Replace()
         say(notFound);
         return false;
     }
-    // The search only confirms that the Place exists: the record overwritten is the selected one.
-    const int row = m_list->selectedRow();
+    // The search only confirms that the Place exists: the record overwritten is the one given.
     if (row < 0 || refuseIfReadOnly())
         return false;
     const TravelRecord before = m_store.row(row);
@@ -289,14 +293,18 @@ void EntryCommands::pickRecord(int row)
             return;
         const QMessageBox::StandardButton answer = QuestionMessage::askSaveDiscardCancel(
             m_window, QStringLiteral("Save the changes to %1?").arg(m_shown->record.field(RecordColumns::Place)));
-        if (answer != QMessageBox::Discard) {
-            m_list->selectRow(shownRow);
-            if (answer != QMessageBox::Save)
-                return;
+        bool stay = answer == QMessageBox::Cancel;
+        if (answer == QMessageBox::Save) {
             preStep();
-            if (!Replace())
-                return;
-            m_list->selectRow(row);
+            stay = !replaceWithForm(shownRow);
+        }
+        if (stay) {
+            // A record the search box hides cannot be selected: then none is, so that
+            // Replace cannot overwrite the record clicked.
+            m_list->selectRow(shownRow);
+            if (m_list->selectedRow() != shownRow)
+                m_list->clearSelection();
+            return;
         }
     }
     ShowRecord(row);

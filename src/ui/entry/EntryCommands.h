@@ -76,6 +76,8 @@ private:
     };
 
     void preStep();
+    // Replace on a given row (0-based): the form's columns 1 to 22 over it, then a rewrite.
+    bool replaceWithForm(int row);
     void clearForm();
     void focusPlace();
     void reportStoreFailure(const QString& reason);
