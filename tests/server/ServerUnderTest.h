@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// The real roamlog-server for the page and hostile-request tests: started on a free 127.0.0.1
+// port with the arguments a test gives (its database), ready once it printed its address, and
+// stopped with SIGTERM when the object goes, as a service manager stops it.
+class ServerUnderTest
+{
+public:
+    ServerUnderTest() = default;
+    ~ServerUnderTest();
+    ServerUnderTest(const ServerUnderTest&) = delete;
+    ServerUnderTest& operator=(const ServerUnderTest&) = delete;
+
+    static QString program(); // ROAMLOG_SERVER, else the program built with the tests
+    static bool isBuilt();
+
+    // "serve --listen 127.0.0.1:0 --database DATABASE" and the extra arguments.
+    bool start(const QString& database, const QStringList& extra = {});
+
+    QString baseUrl() const { return m_baseUrl; } // "http://127.0.0.1:PORT/"
+    quint16 port() const;
+    QString log() const; // everything the server printed so far
+
+    // An admin command on the same database ("stats", "export", "ban 123"...): its output.
+    QString admin(const QStringList& command) const;
+
+private:
+    mutable QProcess m_process;
+    mutable QByteArray m_log;
+    QString m_database;
+    QString m_baseUrl;
+};
