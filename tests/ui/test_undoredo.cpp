@@ -90,6 +90,7 @@ private slots:
     void aTextBoxUndoesItsTypingFirst();
     void historyKeepsTheNewestTwenty();
     void aFailedWriteKeepsTheStep();
+    void stepsFindTheirRecordsAfterASort();
     void marksGivenBySharingAreKept();
 };
 
@@ -237,6 +238,27 @@ void TestUndoRedo::aFailedWriteKeepsTheStep()
     pressUndo(w);
     QCOMPARE(places(readDatabase(folder)), QStringList{u"Alpha/"_s});
     QCOMPARE(w->recordModel()->rowCount(), 1);
+}
+
+void TestUndoRedo::stepsFindTheirRecordsAfterASort()
+{
+    TestFolder folder;
+    writeDatabase(folder, {record({{Place, QStringLiteral("Alpha")}, {City, QStringLiteral("Bern")}}),
+                           record({{Place, QStringLiteral("Beta")}, {City, QStringLiteral("Chur")}})});
+    WindowUnderTest w(folder);
+    addRecord(w, QStringLiteral("Gamma"));
+    changeCity(w, 0, QStringLiteral("Basel"));
+    // The first header click sorts descending: Gamma, Beta, Alpha, and the file keeps that order.
+    w.clickHeader(Place);
+    QCOMPARE(w.listRow(0)[Place], QStringLiteral("Gamma"));
+
+    pressUndo(w);
+    QCOMPARE(places(readDatabase(folder)), (QStringList{u"Gamma/"_s, u"Beta/Chur"_s, u"Alpha/Bern"_s}));
+    pressUndo(w);
+    QCOMPARE(places(readDatabase(folder)), (QStringList{u"Beta/Chur"_s, u"Alpha/Bern"_s}));
+    pressRedo(w);
+    pressRedo(w);
+    QCOMPARE(places(readDatabase(folder)), (QStringList{u"Beta/Chur"_s, u"Alpha/Basel"_s, u"Gamma/"_s}));
 }
 
 void TestUndoRedo::marksGivenBySharingAreKept()
