@@ -20,22 +20,25 @@ int PickLists::boxForSection(const QString& name)
 
 namespace {
 
-// Lines end at CR or CR LF; a lone LF stays part of its line.
+// Lines end at CR LF, CR or LF, so that a file saved by any editor reads the same.
 QList<QByteArrayView> splitLines(QByteArrayView content)
 {
     QList<QByteArrayView> lines;
     qsizetype from = 0;
     while (from < content.size()) {
-        qsizetype end = content.indexOf('\r', from);
-        if (end < 0)
-            end = content.size();
+        qsizetype end = from;
+        while (end < content.size() && content[end] != '\r' && content[end] != '\n')
+            ++end;
         lines.append(content.sliced(from, end - from));
         from = end + 1;
-        if (from < content.size() && content[from] == '\n')
+        if (end < content.size() && content[end] == '\r' && from < content.size() &&
+            content[from] == '\n')
             ++from;
     }
     return lines;
 }
+
+constexpr QByteArrayView kUtf8ByteOrderMark("\xEF\xBB\xBF");
 
 } // namespace
 
@@ -44,10 +47,15 @@ PickLists parsePickLists(QByteArrayView content)
     PickLists result;
     int box = 0;
     QString section;
+    // Editors that save UTF-8 mark it with a byte order mark; without one the file is
+    // Windows-1252.
+    const bool utf8 = content.startsWith(kUtf8ByteOrderMark);
+    if (utf8)
+        content = content.sliced(kUtf8ByteOrderMark.size());
     for (const QByteArrayView raw : splitLines(content)) {
         if (raw.isEmpty())
             continue;
-        const QString line = Cp1252::toUnicode(raw);
+        const QString line = utf8 ? QString::fromUtf8(raw) : Cp1252::toUnicode(raw);
         if (line.startsWith(QLatin1Char('['))) {
             // "[" alone names no section; reading goes on.
             section = line.size() >= 2 ? line.mid(1, line.size() - 2) : QString();

@@ -23,5 +23,6 @@ struct PickLists
 // Reads a pick-lists file; a missing or unreadable file gives what was read so far (nothing).
 PickLists LoadPickLists(const QString& path);
 
-// Parses the content of a pick-lists file (Windows-1252 bytes).
+// Parses the content of a pick-lists file: Windows-1252 bytes, or UTF-8 after a byte order
+// mark; lines end at CR LF, CR or LF.
 PickLists parsePickLists(QByteArrayView content);

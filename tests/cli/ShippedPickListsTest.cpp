@@ -21,7 +21,7 @@ void ShippedPickListsTest::everyCountryHasItsCodeAndEveryListEntries()
     QFile file(QStringLiteral(ROAMLOG_COMBOS_PATH));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
-    // A lone LF does not end a line: it would join two entries into one.
+    // CR LF throughout, as every Windows editor shows and keeps it.
     QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));
     QVERIFY(bytes.endsWith("\r\n"));
 
