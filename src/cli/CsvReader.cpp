@@ -9,8 +9,10 @@ constexpr QByteArrayView kByteOrderMark("\xEF\xBB\xBF");
 // Decodes a field; false when the bytes are not UTF-8.
 bool decodeUtf8(QByteArrayView bytes, QString* out)
 {
-    // A U+FEFF inside a field is text, not a byte order mark to drop.
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    // A U+FEFF inside a field is text, not a byte order mark to drop. The field is decoded
+    // whole, so a sequence cut short at its end is an error, not state kept for more bytes.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom |
+                                                     QStringDecoder::Flag::Stateless);
     *out = decoder.decode(bytes);
     return !decoder.hasError();
 }
@@ -88,6 +90,9 @@ CsvReader::Result CsvReader::readRow(QStringList* fields)
             bytes = m_content.sliced(begin, m_pos - begin).toByteArray();
         }
 
+        // A NUL would end the text wherever it is handed on as a C string: refuse it.
+        if (bytes.contains('\0'))
+            return fail(index, QStringLiteral("the field holds a NUL character"));
         QString text;
         if (!decodeUtf8(bytes, &text))
             return fail(index, QStringLiteral("the text is not UTF-8"));

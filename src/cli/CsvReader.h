@@ -7,7 +7,8 @@
 // Reads CSV text row by row: UTF-8 (a leading byte order mark is skipped), fields separated by
 // commas, rows ended by CR LF, LF or CR, fields in double quotes holding commas, doubled quotes
 // and line breaks. A quote inside an unquoted field, text after a closing quote, a quoted
-// field left open and bytes that are not UTF-8 are errors.
+// field left open, bytes that are not UTF-8 (a sequence cut short at the end of a field too)
+// and a NUL are errors.
 class CsvReader
 {
 public:

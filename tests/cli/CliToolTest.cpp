@@ -100,6 +100,8 @@ private slots:
     void importThatCannotBeWrittenFails();
     void missingFoldersFilesAndBadCommandLines();
     void defaultFolderIsTheToolsOwn();
+    void importRefusesBytesThatAreNotText_data();
+    void importRefusesBytesThatAreNotText();
 };
 
 void CliToolTest::exportWritesExactCsv()
@@ -375,6 +377,53 @@ void CliToolTest::defaultFolderIsTheToolsOwn()
     const Outcome outcome = runTool({QStringLiteral("check")}, copy);
     QCOMPARE(outcome.status, 1);
     QCOMPARE(outcome.out.trimmed(), QByteArray("2 records, 1 unreadable lines, 1 incomplete records"));
+}
+
+// Every field must be UTF-8 text without a NUL: anything else is refused with its row and
+// column, the whole message is printed, and the folder is left as it was.
+void CliToolTest::importRefusesBytesThatAreNotText_data()
+{
+    using namespace Qt::Literals::StringLiterals;
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<QByteArray>("message");
+
+    const QByteArray head = "Place,City\r\nGood row,Rome\r\n";
+    const QByteArray atCity = "row 3, column City: the text is not UTF-8";
+    const QByteArray atPlace = "row 3, column Place: the text is not UTF-8";
+    QTest::newRow("Latin-1 letter ending a field") << head + "Caf\xE9,Paris\r\n" << atPlace;
+    QTest::newRow("Latin-1 letter ending the file") << head + "Inn,Z\xFC" << atCity;
+    QTest::newRow("Latin-1 letter inside a field") << head + "Inn,Z\xFCrich\r\n" << atCity;
+    QTest::newRow("sequence cut short before a quote")
+        << head + "\"Caf\xC3\",Paris\r\n" << atPlace;
+    QTest::newRow("three-byte sequence cut short") << head + "Inn,snow \xE2\x98\r\n" << atCity;
+    QTest::newRow("continuation byte alone") << head + "Inn,\x80\r\n" << atCity;
+    QTest::newRow("overlong slash") << head + "Inn,\xC0\xAF\r\n" << atCity;
+    QTest::newRow("surrogate") << head + "Inn,\xED\xA0\x80\r\n" << atCity;
+    QTest::newRow("beyond U+10FFFF") << head + "Inn,\xF4\x90\x80\x80\r\n" << atCity;
+    QTest::newRow("NUL in a field")
+        << head + "Inn,Ro\0me\r\n"_ba << QByteArray("row 3, column City: the field holds a NUL");
+    QTest::newRow("NUL in the header") << "Place,Ci\0ty\r\nInn,Rome\r\n"_ba
+                                       << QByteArray("row 1: field 2: the field holds a NUL");
+}
+
+void CliToolTest::importRefusesBytesThatAreNotText()
+{
+    QFETCH(QByteArray, csv);
+    QFETCH(QByteArray, message);
+
+    TestFolder folder;
+    QVERIFY(folder.write(QStringLiteral("Roamlog.ppd"), knownDatabase()));
+    QVERIFY(folder.write(QStringLiteral("in.csv"), csv));
+    const Outcome outcome =
+        runTool({QStringLiteral("import"), folder.filePath(QStringLiteral("in.csv")),
+                 QStringLiteral("--folder"), folder.path()});
+    QCOMPARE(outcome.status, 2);
+    QVERIFY2(outcome.err.contains(message), outcome.err.constData());
+    QVERIFY(!outcome.err.contains('\0'));
+    QCOMPARE(outcome.err.count('\n'), 2); // the refusal, then "nothing was imported"
+    QVERIFY(outcome.err.endsWith("nothing was imported\n"));
+    QCOMPARE(folder.read(QStringLiteral("Roamlog.ppd")), knownDatabase());
+    QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("Roamlog.bak"))));
 }
 
 QTEST_GUILESS_MAIN(CliToolTest)
