@@ -1,5 +1,6 @@
 #include "store/DatabaseFile.h"
 
+#include "store/DatabaseReader.h"
 #include "store/FolderSync.h"
 #include "store/LeftoverFiles.h"
 #include "store/LineCodec.h"
@@ -9,15 +10,10 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <thread>
-
 namespace {
 
 const QByteArrayView kKey(LineCodec::kApplicationTitle);
 constexpr char kLineEnd[] = "\r\n";
-constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
-// Below this a second thread costs more than it saves.
-constexpr qsizetype kSplitFrom = 1 << 20;
 
 // The system's reason for the last failure of a file. Qt reports a short write as a success
 // without a reason, so a device without an error gets a plain account instead of
@@ -86,75 +82,6 @@ QString replaceFile(const QString& path, QByteArrayView bytes, const QString& wh
     return {};
 }
 
-// Finds line ends, a CR or an LF, in one pass over the content however the lines end.
-class LineEnds
-{
-public:
-    explicit LineEnds(QByteArrayView content) : m_content(content) {}
-
-    // Position of the first line end at or after from, or the content's size.
-    qsizetype next(qsizetype from)
-    {
-        if (m_cr < from)
-            m_cr = find('\r', from);
-        if (m_lf < from)
-            m_lf = find('\n', from);
-        return std::min(m_cr, m_lf);
-    }
-
-private:
-    qsizetype find(char c, qsizetype from) const
-    {
-        const qsizetype at = m_content.indexOf(c, from);
-        return at < 0 ? m_content.size() : at;
-    }
-
-    QByteArrayView m_content;
-    qsizetype m_cr = -1;
-    qsizetype m_lf = -1;
-};
-
-void parseLine(QByteArrayView line, RecordTable& table, LoadReport& report)
-{
-    if (line.isEmpty())
-        return;
-    QByteArray decoded;
-    bool complete = false;
-    std::optional<TravelRecord> record;
-    if (LineCodec::decodeBytes(line, kKey, &decoded))
-        record = TravelRecord::fromDecodedLine(std::move(decoded), &complete);
-    if (record) {
-        table.append(std::move(*record));
-        ++report.records;
-        if (!complete)
-            ++report.incompleteRecords;
-    } else {
-        table.addUnreadableLine(line.toByteArray());
-        ++report.unreadableLines;
-    }
-}
-
-void parseLines(QByteArrayView content, RecordTable& table, LoadReport& report)
-{
-    LineEnds ends(content);
-    qsizetype from = 0;
-    while (from < content.size()) {
-        const qsizetype end = ends.next(from);
-        parseLine(content.sliced(from, end - from), table, report);
-        from = end + 1;
-    }
-}
-
-// Where a large content is split between two threads: just after a line end near the
-// middle; 0 when it is not worth splitting.
-qsizetype splitPoint(QByteArrayView content)
-{
-    if (content.size() < kSplitFrom || std::thread::hardware_concurrency() < 2)
-        return 0;
-    const qsizetype end = LineEnds(content).next(content.size() / 2);
-    return end < content.size() ? end + 1 : 0;
-}
-
 } // namespace
 
 DatabaseFile::DatabaseFile(const QString& folder)
@@ -166,42 +93,17 @@ DatabaseFile::DatabaseFile(const QString& folder)
 
 void DatabaseFile::parseContent(QByteArrayView content, RecordTable& table, LoadReport& report)
 {
-    if (content.startsWith(kByteOrderMark))
-        content = content.sliced(qsizetype(sizeof(kByteOrderMark)) - 1);
-    const qsizetype split = splitPoint(content);
-    if (split == 0) {
-        parseLines(content, table, report);
-        return;
-    }
-    // The second half goes into a table of its own, joined after the first in file order.
-    RecordTable second;
-    LoadReport secondReport;
-    std::thread worker([&] { parseLines(content.sliced(split), second, secondReport); });
-    parseLines(content.first(split), table, report);
-    worker.join();
-    table.appendTable(std::move(second));
-    report.records += secondReport.records;
-    report.unreadableLines += secondReport.unreadableLines;
-    report.incompleteRecords += secondReport.incompleteRecords;
+    DatabaseReader::parseContent(content, table, report);
 }
 
 LoadReport DatabaseFile::LoadDatabase(RecordTable& table) const
 {
     LeftoverFiles::removeLeftovers(m_folder, {QLatin1String(kFileName), QLatin1String(kBackupName)});
     LoadReport report;
-    QFile file(m_path);
-    if (!file.exists())
+    if (!QFileInfo::exists(m_path))
         return report;
     report.fileFound = true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        report.readError = describe(QStringLiteral("Cannot open"), file);
-        return report;
-    }
-    const QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        report.readError = describe(QStringLiteral("Cannot read"), file);
-    table.reserve(table.rowCount() + int(content.size() / 400));
-    parseContent(content, table, report);
+    DatabaseReader::readFile(m_path, table, report);
     return report;
 }
 

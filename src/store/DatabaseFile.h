@@ -55,8 +55,7 @@ public:
     static QByteArray appendedLine(const TravelRecord& record);
     static QByteArray rewrittenContent(const RecordTable& table);
 
-    // Splits file content into records and unreadable lines; a large file is split between
-    // two threads.
+    // Splits file content into records and unreadable lines, as a load does.
     static void parseContent(QByteArrayView content, RecordTable& table, LoadReport& report);
 
 private:

@@ -97,6 +97,7 @@ bool decodeInto(QByteArrayView encoded, QByteArrayView key, char* dst)
         for (qsizetype j = 0; j < keyLength + kBlock; ++j)
             repeated[size_t(j)] = key[j % keyLength];
         const char* src = encoded.data();
+        const qsizetype step = kBlock % keyLength; // no division in the loop
         bool validLow = true;
         bool validHigh = true;
         for (; i + 2 * kBlock <= encoded.size(); i += 2 * kBlock) {
@@ -111,7 +112,9 @@ bool decodeInto(QByteArrayView encoded, QByteArrayView key, char* dst)
                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(repeated.data() + k));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_xor_si128(bytes, keyBytes));
             dst += kBlock;
-            k = (k + kBlock) % keyLength;
+            k += step;
+            if (k >= keyLength)
+                k -= keyLength;
         }
     }
 #endif

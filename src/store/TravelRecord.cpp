@@ -2,6 +2,13 @@
 
 #include "store/Cp1252.h"
 
+#include <bit>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define ROAMLOG_SSE2_SCAN 1
+#endif
+
 TravelRecord::TravelRecord() : m_data(RecordColumns::StoredCount, '|')
 {
     rebuildEnds();
@@ -14,25 +21,53 @@ std::optional<TravelRecord> TravelRecord::fromDecodedLine(QByteArray decoded, bo
         return std::nullopt;
     TravelRecord record(std::move(decoded));
     record.m_data.truncate(last + 1);
-    const qsizetype separators = record.m_data.count('|');
+    const int found = record.findEnds();
     if (complete)
-        *complete = separators >= RecordColumns::StoredCount;
-    if (separators < RecordColumns::StoredCount)
-        record.m_data.append(QByteArray(RecordColumns::StoredCount - separators, '|'));
-    record.rebuildEnds();
+        *complete = found == RecordColumns::StoredCount;
+    if (found < RecordColumns::StoredCount) {
+        // A short line leaves the missing columns empty.
+        record.m_data.append(QByteArray(RecordColumns::StoredCount - found, '|'));
+        record.rebuildEnds();
+    }
     return record;
 }
 
 TravelRecord::TravelRecord(QByteArray data) : m_data(std::move(data)) {}
 
+int TravelRecord::findEnds()
+{
+    // Fields are short: one pass over the bytes beats a search call per field.
+    const char* data = m_data.constData();
+    const qsizetype size = m_data.size();
+    int column = 0;
+    qsizetype i = 0;
+#ifdef ROAMLOG_SSE2_SCAN
+    // 16 bytes at a time: the mask of the separators among them, taken bit by bit.
+    const __m128i bar = _mm_set1_epi8('|');
+    for (; i + 16 <= size; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, bar)));
+        while (mask != 0) {
+            m_end[size_t(column)] = int(i + std::countr_zero(mask));
+            if (++column == RecordColumns::StoredCount)
+                return column;
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i < size; ++i) {
+        if (data[i] == '|') {
+            m_end[size_t(column)] = int(i);
+            if (++column == RecordColumns::StoredCount)
+                break;
+        }
+    }
+    return column;
+}
+
 void TravelRecord::rebuildEnds()
 {
-    qsizetype from = 0;
-    for (int column = 0; column < RecordColumns::StoredCount; ++column) {
-        from = m_data.indexOf('|', from);
-        m_end[column] = int(from);
-        ++from;
-    }
+    findEnds();
 }
 
 QByteArrayView TravelRecord::fieldBytes(int column) const

@@ -52,6 +52,9 @@ public:
 private:
     // Takes the bytes as they are; the caller makes them a whole stored line.
     explicit TravelRecord(QByteArray data);
+    // Finds the "|" that ends each stored column; returns how many there are (at most 24).
+    int findEnds();
+    // For a line that holds all 24 separators.
     void rebuildEnds();
 
     QByteArray m_data;
