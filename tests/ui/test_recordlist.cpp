@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QTabWidget>
 #include <QTest>
@@ -20,7 +21,7 @@ namespace {
 
 constexpr int CityBox = 2; // the Text1 box of the City column
 constexpr int Place = 0, Satisfaction = 1, Type = 2, Telephone = 6, Fax = 7, Country = 8, City = 10,
-              DateVisited = 19, Web = 21, DateModified = 22;
+              Price = 17, DateVisited = 19, Web = 21, DateModified = 22;
 
 QStringList column(const WindowUnderTest& w, int index)
 {
@@ -45,12 +46,16 @@ class TestRecordList : public QObject
     Q_OBJECT
 
 private slots:
+    // The picker writes dates in the user's format: month first here.
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void leftClickFillsTheFormAndCaption();
     void releaseWithoutClickDoesNothing();
     void rightClickThenReleaseOnEmptySpace();
     void noEditingInPlace();
     void headerClicksFlipOneSortOrder();
     void sortedOrderIsStoredOrder();
+    void headerSortOrders_data();
+    void headerSortOrders();
     void modelKeepsItsContract();
 };
 
@@ -171,10 +176,11 @@ void TestRecordList::headerClicksFlipOneSortOrder()
     QCOMPARE(column(w, City), (QStringList{QStringLiteral("Bergen"), QStringLiteral("Oslo"), QStringLiteral("Oslo")}));
     QCOMPARE(column(w, Place), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Cabin"), QStringLiteral("b Inn")}));
 
-    // Dates sort as text.
+    // Dates sort as dates, the empty one after them.
     w.clickHeader(DateVisited);
+    QCOMPARE(column(w, DateVisited), (QStringList{QStringLiteral("10/1/2006"), QStringLiteral("9/30/2006"), QString()}));
     w.clickHeader(DateVisited);
-    QCOMPARE(column(w, DateVisited), (QStringList{QString(), QStringLiteral("10/1/2006"), QStringLiteral("9/30/2006")}));
+    QCOMPARE(column(w, DateVisited), (QStringList{QStringLiteral("9/30/2006"), QStringLiteral("10/1/2006"), QString()}));
 }
 
 void TestRecordList::sortedOrderIsStoredOrder()
@@ -191,6 +197,65 @@ void TestRecordList::sortedOrderIsStoredOrder()
     w.clickToolbar1(2);
     QCOMPARE(fileColumn(folder, Place), (QStringList{QStringLiteral("Gamma"), QStringLiteral("Beta"), QStringLiteral("Alpha")}));
     QCOMPARE(fileColumn(folder, City), (QStringList{QStringLiteral("Rome"), QStringLiteral("Tromso"), QStringLiteral("Bern")}));
+}
+
+void TestRecordList::headerSortOrders_data()
+{
+    QTest::addColumn<int>("sortColumn");
+    QTest::addColumn<QStringList>("texts");      // in file order
+    QTest::addColumn<QStringList>("descending"); // after the first click
+    QTest::addColumn<QStringList>("ascending");  // after the second
+    const auto l = [](std::initializer_list<const char*> texts) {
+        QStringList list;
+        for (const char* text : texts)
+            list.append(QString::fromUtf8(text));
+        return list;
+    };
+    QTest::newRow("date visited, both formats")
+        << DateVisited << l({"9/30/2006", "soon", "", "10-01-2006", "12/24/2005", "10/2/2006", "Autumn"})
+        << l({"10/2/2006", "10-01-2006", "9/30/2006", "12/24/2005", "soon", "Autumn", ""})
+        << l({"12/24/2005", "9/30/2006", "10-01-2006", "10/2/2006", "", "Autumn", "soon"});
+    QTest::newRow("date modified, by the time too")
+        << DateModified << l({"03-07-2006 09:05:07", "12-31-2005 23:59:59", "03-07-2006 10:00:00", "03-07-2006 09:05:06"})
+        << l({"03-07-2006 10:00:00", "03-07-2006 09:05:07", "03-07-2006 09:05:06", "12-31-2005 23:59:59"})
+        << l({"12-31-2005 23:59:59", "03-07-2006 09:05:06", "03-07-2006 09:05:07", "03-07-2006 10:00:00"});
+    QTest::newRow("price by its number")
+        << Price << l({"120", "ask", "9.50", "$45", "100 EUR", "", "1p:$20/4p:$60"})
+        << l({"120", "100 EUR", "$45", "9.50", "1p:$20/4p:$60", "ask", ""})
+        << l({"1p:$20/4p:$60", "9.50", "$45", "100 EUR", "120", "", "ask"});
+    QTest::newRow("text beside its accents")
+        << City << l({"Zurich", "Évora", "ecija", "Faro", "Eton", "èze"})
+        << l({"Zurich", "Faro", "èze", "Évora", "Eton", "ecija"})
+        << l({"ecija", "Eton", "Évora", "èze", "Faro", "Zurich"});
+}
+
+void TestRecordList::headerSortOrders()
+{
+    QFETCH(int, sortColumn);
+    QFETCH(QStringList, texts);
+    QFETCH(QStringList, descending);
+    QFETCH(QStringList, ascending);
+    TestFolder folder;
+    Records records;
+    for (const QString& text : texts)
+        records.append(record({{Place, QStringLiteral("Place %1").arg(records.size())}, {sortColumn, text}}));
+    writeDatabase(folder, records);
+    WindowUnderTest w(folder);
+    w.clickHeader(sortColumn);
+    QCOMPARE(column(w, sortColumn), descending);
+    w.clickHeader(sortColumn);
+    QCOMPARE(column(w, sortColumn), ascending);
+    // The next rewrite stores the records in the order shown, each whole; the replaced first
+    // record gets a new Date Modified.
+    w.clickRow(0, Qt::LeftButton);
+    w.clickToolbar1(2);
+    const Records stored = readDatabase(folder);
+    QCOMPARE(stored.size(), texts.size());
+    for (qsizetype row = 1; row < stored.size(); ++row) {
+        QCOMPARE(stored[row][sortColumn], ascending[row]);
+        QCOMPARE(stored[row][sortColumn], texts[stored[row][Place].mid(6).toInt()]);
+    }
+    QCOMPARE(stored[0][Place], w.listRow(0)[Place]);
 }
 
 void TestRecordList::modelKeepsItsContract()

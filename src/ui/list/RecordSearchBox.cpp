@@ -3,7 +3,7 @@
 #include "ui/list/RecordFilterModel.h"
 #include "ui/list/RecordListView.h"
 
-#include <QAction>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,11 +30,7 @@ RecordSearchBox::RecordSearchBox(RecordListView* list, QWidget* scope, QWidget* 
     auto* find = new QShortcut(QKeySequence::Find, scope);
     find->setContext(Qt::WindowShortcut);
     connect(find, &QShortcut::activated, this, &RecordSearchBox::focusSearch);
-    auto* empty = new QAction(m_edit);
-    empty->setShortcut(QKeySequence(Qt::Key_Escape));
-    empty->setShortcutContext(Qt::WidgetShortcut);
-    m_edit->addAction(empty);
-    connect(empty, &QAction::triggered, m_edit, &QLineEdit::clear);
+    m_edit->installEventFilter(this);
 
     RecordFilterModel* filter = m_list->filter();
     connect(m_edit, &QLineEdit::textChanged, filter, &RecordFilterModel::setSearchText);
@@ -56,6 +52,19 @@ QString RecordSearchBox::countText(int shown, int total, bool searching)
     if (!searching)
         return QStringLiteral("%1 %2").arg(total).arg(records);
     return QStringLiteral("%1 of %2 %3").arg(shown).arg(total).arg(records);
+}
+
+bool RecordSearchBox::eventFilter(QObject* watched, QEvent* event)
+{
+    // Escape empties the box; an empty box leaves the key to the window.
+    const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride;
+    if (watched == m_edit && key && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !m_edit->text().isEmpty()) {
+        event->accept();
+        if (event->type() == QEvent::KeyPress)
+            m_edit->clear();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void RecordSearchBox::focusSearch()

@@ -23,6 +23,9 @@ public:
     // "N of M records" while searching, "M records" otherwise.
     static QString countText(int shown, int total, bool searching);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void focusSearch();
     void showCount();
