@@ -153,6 +153,32 @@ private slots:
                  (QList<QByteArray>{"BAD999", "BAD1999", "BAD2999", "BAD3999", "BAD4999", "BAD5999"}));
     }
 
+    // The file is read in chunks of 1 MB: a CR LF split between two chunks, and a line longer
+    // than a chunk, read as in one piece.
+    void linesAcrossChunks_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        const qsizetype chunk = 1 << 20;
+        // The CR is the last byte of the first chunk, its LF the first of the next.
+        QTest::newRow("CR LF split") << kBom + QByteArray(chunk - 1 - 3, 'Z') + "\r\n" + kInnA + kCafeA;
+        QTest::newRow("line of 2.5 MB") << QByteArray(chunk * 5 / 2, 'Z') + "\r" + kInnA + kCafeA;
+        QTest::newRow("record split") << QByteArray(chunk - 9, 'Z') + '\n' + kInnA + kCafeA;
+    }
+    void linesAcrossChunks()
+    {
+        QFETCH(QByteArray, content);
+        Folder folder;
+        QVERIFY(folder.setPpd(content));
+        RecordStore store(folder.path());
+        const LoadReport report = store.LoadDatabase();
+        QCOMPARE(report.records, 2);
+        QCOMPARE(report.unreadableLines, 1);
+        QCOMPARE(report.incompleteRecords, 0);
+        QCOMPARE(store.row(1).field(RecordColumns::Comments), u"€5"_s);
+        QCOMPARE(store.table().unreadableLines().first().size(),
+                 content.size() - kInnA.size() - kCafeA.size() - 1 - (content.startsWith(kBom) ? 4 : 0));
+    }
+
     // Temporary files of rewrites killed before this program started are removed on load;
     // files of that pattern written since, and every other name, are left alone.
     void leftoversOfKilledRewritesAreRemoved()

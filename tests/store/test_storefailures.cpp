@@ -167,7 +167,7 @@ private slots:
             writer.start(kWriter, {u"alternate"_s, folder.path()});
             QVERIFY(writer.waitForReadyRead(30000));
             QCOMPARE(writer.readLine(), QByteArray("ready\n"));
-            QTest::qSleep(QRandomGenerator::global()->bounded(40, 400));
+            QTest::qSleep(QRandomGenerator::global()->bounded(20, 300));
             QVERIFY2(writer.state() == QProcess::Running, writer.readAllStandardError().constData());
             writer.kill();
             QVERIFY(writer.waitForFinished(10000));
