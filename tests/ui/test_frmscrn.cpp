@@ -345,26 +345,40 @@ void TestFrmScrn::unreadableFileRefusesEveryChange()
 
 void TestFrmScrn::undecodableLinesAreCountedInTheStatusLine_data()
 {
-    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("unreadable");
+    QTest::addColumn<int>("cutShort");
     QTest::addColumn<QString>("status");
-    QTest::newRow("one") << 1 << QStringLiteral("1 line of Roamlog.ppd could not be read; it is kept in the file.");
-    QTest::newRow("three") << 3 << QStringLiteral("3 lines of Roamlog.ppd could not be read; they are kept in the file.");
+    QTest::newRow("one unreadable")
+        << 1 << 0 << QStringLiteral("1 line of Roamlog.ppd could not be read; it is kept in the file.");
+    QTest::newRow("three unreadable")
+        << 3 << 0 << QStringLiteral("3 lines of Roamlog.ppd could not be read; they are kept in the file.");
+    QTest::newRow("one cut short")
+        << 0 << 1 << QStringLiteral("1 record of Roamlog.ppd ends part-way; its missing fields are empty.");
+    QTest::newRow("both")
+        << 2 << 2
+        << QStringLiteral("2 lines of Roamlog.ppd could not be read; they are kept in the file. "
+                          "2 records of Roamlog.ppd end part-way; their missing fields are empty.");
 }
 
 void TestFrmScrn::undecodableLinesAreCountedInTheStatusLine()
 {
-    QFETCH(int, lines);
+    QFETCH(int, unreadable);
+    QFETCH(int, cutShort);
     QFETCH(QString, status);
     TestFolder folder;
-    writeDatabase(folder, {record({{0, QStringLiteral("Alpha")}}), record({{0, QStringLiteral("Beta")}})});
+    Records records{record({{0, QStringLiteral("Alpha")}}), record({{0, QStringLiteral("Beta")}})};
+    // A line that ends after its fifth field, as an append cut short leaves it.
+    for (int i = 0; i < cutShort; ++i)
+        records.append(record({{0, QStringLiteral("Torn %1").arg(i)}}).mid(0, 5));
+    writeDatabase(folder, records);
     QByteArray content = folder.read(QStringLiteral("Roamlog.ppd"));
-    for (int i = 0; i < lines; ++i)
+    for (int i = 0; i < unreadable; ++i)
         content.insert(0, "not a record line\r\n");
     QVERIFY(folder.write(QStringLiteral("Roamlog.ppd"), content));
     MessageCatcher messages;
     WindowUnderTest w(folder);
     QCOMPARE(w->label10()->text(), status);
-    QCOMPARE(w->listView1()->model()->rowCount(), 2);
+    QCOMPARE(w->listView1()->model()->rowCount(), 2 + cutShort);
     QCOMPARE(messages.count(), 0);
 }
 

@@ -30,6 +30,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollArea>
+#include <QStringList>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -274,14 +275,23 @@ void FrmScrn::LoadDatabase()
 void FrmScrn::reportLoad(const LoadReport& report)
 {
     const QString file = QLatin1String(DatabaseFile::kFileName);
+    QStringList notes;
     if (report.unreadableLines > 0) {
-        m_online->statusLine()->setText(
-            report.unreadableLines == 1
-                ? QStringLiteral("1 line of %1 could not be read; it is kept in the file.").arg(file)
-                : QStringLiteral("%1 lines of %2 could not be read; they are kept in the file.")
-                      .arg(report.unreadableLines)
-                      .arg(file));
+        notes.append(report.unreadableLines == 1
+                         ? QStringLiteral("1 line of %1 could not be read; it is kept in the file.").arg(file)
+                         : QStringLiteral("%1 lines of %2 could not be read; they are kept in the file.")
+                               .arg(report.unreadableLines)
+                               .arg(file));
     }
+    if (report.incompleteRecords > 0) {
+        notes.append(report.incompleteRecords == 1
+                         ? QStringLiteral("1 record of %1 ends part-way; its missing fields are empty.").arg(file)
+                         : QStringLiteral("%1 records of %2 end part-way; their missing fields are empty.")
+                               .arg(report.incompleteRecords)
+                               .arg(file));
+    }
+    if (!notes.isEmpty())
+        m_online->statusLine()->setText(notes.join(u' '));
     if (report.fileFound && !report.readToEnd()) {
         // Whatever was not read would be lost by the next rewrite: the store writes nothing this run.
         m_commands->setReadFailure(report.readError);
