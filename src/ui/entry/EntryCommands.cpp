@@ -11,12 +11,10 @@
 #include "ui/entry/RemoveRecordCommand.h"
 #include "ui/entry/ReplaceRecordCommand.h"
 #include "ui/entry/TextBoxUndoKeys.h"
-#include "ui/list/RecordListModel.h"
 #include "ui/list/RecordListView.h"
 #include "ui/widgets/MessageBox.h"
 #include "ui/widgets/StatusLine.h"
 
-#include <QLineEdit>
 #include <QWidget>
 
 #include <array>
