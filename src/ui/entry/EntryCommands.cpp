@@ -15,6 +15,7 @@
 #include "ui/widgets/MessageBox.h"
 #include "ui/widgets/StatusLine.h"
 
+#include <QLineEdit>
 #include <QWidget>
 
 #include <array>
