@@ -1,0 +1,139 @@
+// The record browser's search over 1,000,000 shared records in an SQLite file: words in
+// place, city and comments, the country filter and each sort. Target: under 50 ms a search.
+//
+// The database is generated once per run (about a minute) in a temporary folder; set
+// ROAMLOG_BENCH_SEARCH_DB to a file name to keep it and reuse it in later runs.
+#include "GeneratedLog.h"
+#include "server/SharedRecordStore.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kRecords = 1000000;
+constexpr int kBatch = 50000;
+
+bool fill(SharedRecordStore& store)
+{
+    QRandomGenerator random(GeneratedLog::kSeed);
+    for (int first = 0; first < kRecords; first += kBatch) {
+        QList<SharedRecord> batch;
+        batch.reserve(kBatch);
+        for (int i = first; i < first + kBatch; ++i) {
+            SharedRecord shared;
+            shared.installation = QString::number(100000 + i % 7919);
+            shared.alias = i % 3 ? u"walker%1"_s.arg(i % 7919) : QString();
+            shared.sharedAt = 1700000000 + i;
+            shared.record = GeneratedLog::record(random, i);
+            batch.append(shared);
+        }
+        if (!store.addRecordsInBulk(batch))
+            return false;
+        std::fprintf(stderr, "\r%d records stored", first + kBatch);
+    }
+    std::fprintf(stderr, "\n");
+    return true;
+}
+
+// One store for every benchmark of the run.
+SharedRecordStore* store()
+{
+    static QTemporaryDir folder;
+    static std::unique_ptr<SharedRecordStore> opened;
+    static bool tried = false;
+    if (tried)
+        return opened.get();
+    tried = true;
+    QString file = qEnvironmentVariable("ROAMLOG_BENCH_SEARCH_DB");
+    if (file.isEmpty())
+        file = folder.filePath(u"search.sqlite"_s);
+    const bool fresh = !QFileInfo::exists(file);
+    auto candidate = std::make_unique<SharedRecordStore>(file);
+    if (!candidate->open()) {
+        std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(file), qPrintable(candidate->error()));
+        return nullptr;
+    }
+    if (fresh && !fill(*candidate)) {
+        std::fprintf(stderr, "cannot fill %s: %s\n", qPrintable(file), qPrintable(candidate->error()));
+        return nullptr;
+    }
+    opened = std::move(candidate);
+    return opened.get();
+}
+
+void runSearch(benchmark::State& state, const RecordSearch& search)
+{
+    SharedRecordStore* records = store();
+    if (!records) {
+        state.SkipWithError("no database");
+        return;
+    }
+    qsizetype rows = 0;
+    for (auto _ : state) {
+        const ResultPage<SharedRecord> page = records->findRecords(search);
+        if (page.failed) {
+            state.SkipWithError("the search failed");
+            return;
+        }
+        rows = page.rows.size();
+        benchmark::DoNotOptimize(page.rows.constData());
+    }
+    state.counters["rows"] = double(rows);
+}
+
+RecordSearch search(const QString& words, const QString& country, RecordSearch::Sort sort, int page = 0)
+{
+    RecordSearch s;
+    s.words = words;
+    s.country = country;
+    s.sort = sort;
+    s.page = page;
+    return s;
+}
+
+using Sort = RecordSearch::Sort;
+
+// A word of one record only (the number in its place name).
+void BM_SearchRareWord(benchmark::State& state) { runSearch(state, search(u"765432"_s, {}, Sort::Place)); }
+// A common word of the comments, in one country, newest visit first.
+void BM_SearchWordCountryByDate(benchmark::State& state)
+{
+    runSearch(state, search(u"terrace"_s, u"France"_s, Sort::DateVisited));
+}
+// Two words, every one must match, sorted by place.
+void BM_SearchTwoWordsByPlace(benchmark::State& state) { runSearch(state, search(u"river view"_s, {}, Sort::Place)); }
+// An accented word that is also a city.
+void BM_SearchAccentedByCity(benchmark::State& state) { runSearch(state, search(u"Zürich"_s, {}, Sort::City)); }
+// The country filter alone, sorted by city.
+void BM_CountryByCity(benchmark::State& state) { runSearch(state, search({}, u"Italy"_s, Sort::City)); }
+// No filter at all: the first page of all records by place, and a page deep in a search.
+void BM_AllByPlace(benchmark::State& state) { runSearch(state, search({}, {}, Sort::Place)); }
+void BM_SearchPage100ByCountry(benchmark::State& state) { runSearch(state, search(u"quiet"_s, {}, Sort::Country, 100)); }
+
+} // namespace
+
+BENCHMARK(BM_SearchRareWord)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchWordCountryByDate)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchTwoWordsByPlace)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchAccentedByCity)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CountryByCity)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AllByPlace)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchPage100ByCountry)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv); // the SQL drivers are plugins
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
