@@ -1,0 +1,17 @@
+#pragma once
+
+#include "server/SharedRecordStore.h"
+
+#include <QStringList>
+
+#include <cstdio>
+
+// The operator's commands on a database: ban, unban, remove-record, remove-post, stats and
+// export. Each writes its result to out and any refusal to err, and returns the exit status.
+namespace AdminCommands {
+
+bool isAdminCommand(const QString& name);
+int run(SharedRecordStore& store, const QString& name, const QStringList& arguments, std::FILE* out,
+        std::FILE* err);
+
+} // namespace AdminCommands

@@ -1,0 +1,509 @@
+#include "server/SharedRecordStore.h"
+
+#include "store/Cp1252.h"
+
+#include <QCryptographicHash>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QThread>
+#include <QUrl>
+#include <QVariant>
+
+#include <atomic>
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool isPostgresLocation(const QString& location)
+{
+    return location.startsWith(u"postgresql://"_s) || location.startsWith(u"postgres://"_s);
+}
+
+// The connections a thread opened; closed and removed when the thread ends, since a Qt SQL
+// connection may only be used and closed by the thread that made it.
+struct ThreadConnections
+{
+    QStringList names;
+    ~ThreadConnections()
+    {
+        for (const QString& name : names) {
+            QSqlDatabase::database(name, false).close();
+            QSqlDatabase::removeDatabase(name);
+        }
+    }
+};
+thread_local ThreadConnections t_connections;
+
+std::atomic<quint64> g_storeNumber{0};
+
+// A prepared statement with its values bound in order.
+QSqlQuery run(QSqlDatabase& db, const QString& sql, const QVariantList& values, bool* ok)
+{
+    QSqlQuery query(db);
+    *ok = query.prepare(sql);
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    *ok = *ok && query.exec();
+    return query;
+}
+
+// The text of column 19 as yyyy-MM-dd when it is a MM-dd-yyyy date, so that dates sort.
+QString dateKey(const QString& visited)
+{
+    const QStringList parts = visited.trimmed().split(u'-');
+    if (parts.size() == 3 && parts[2].size() == 4)
+        return parts[2] + u'-' + parts[0].rightJustified(2, u'0') + u'-' +
+               parts[1].rightJustified(2, u'0');
+    return visited;
+}
+
+// The 23 values that make a record the same record again; the upload mark does not count.
+QString contentKey(const TravelRecord& record)
+{
+    const QByteArrayView line = record.storedLine();
+    const QByteArrayView values = line.first(line.size() - record.fieldBytes(RecordColumns::UploadMark).size() - 1);
+    return QString::fromLatin1(QCryptographicHash::hash(values, QCryptographicHash::Sha256).toHex());
+}
+
+SharedRecord recordFrom(const QSqlQuery& query)
+{
+    SharedRecord shared;
+    shared.identifier = query.value(0).toString();
+    shared.installation = query.value(1).toString();
+    shared.alias = query.value(2).toString();
+    shared.sharedAt = query.value(3).toLongLong();
+    shared.record =
+        TravelRecord::fromDecodedLine(Cp1252::fromUnicode(query.value(4).toString())).value_or(TravelRecord());
+    return shared;
+}
+
+const QString kRecordColumns = u"id, mac, alias, shared_at, line"_s;
+
+// A transaction that rolls back unless committed.
+class WriteTransaction
+{
+public:
+    WriteTransaction(QSqlDatabase& db, const SqlDialect& dialect) : m_db(db)
+    {
+        m_open = QSqlQuery(db).exec(dialect.beginWrite());
+    }
+    ~WriteTransaction()
+    {
+        if (m_open)
+            QSqlQuery(m_db).exec(u"ROLLBACK"_s);
+    }
+    bool isOpen() const { return m_open; }
+    bool commit()
+    {
+        m_open = false;
+        return QSqlQuery(m_db).exec(u"COMMIT"_s);
+    }
+
+private:
+    QSqlDatabase& m_db;
+    bool m_open = false;
+};
+
+} // namespace
+
+SharedRecordStore::SharedRecordStore(QString location, Limits limits)
+    : m_location(std::move(location)), m_limits(limits), m_dialect(engine()),
+      m_connectionPrefix(u"roamlog-server-%1-"_s.arg(++g_storeNumber))
+{
+}
+
+SharedRecordStore::~SharedRecordStore()
+{
+    // The connection of the thread that made the store; those of worker threads went with them.
+    const QString name = m_connectionPrefix + QString::number(quintptr(QThread::currentThreadId()));
+    if (t_connections.names.removeAll(name) > 0) {
+        QSqlDatabase::database(name, false).close();
+        QSqlDatabase::removeDatabase(name);
+    }
+}
+
+SqlDialect::Engine SharedRecordStore::engine() const
+{
+    return isPostgresLocation(m_location) ? SqlDialect::Engine::Postgres : SqlDialect::Engine::Sqlite;
+}
+
+QSqlDatabase SharedRecordStore::connection()
+{
+    const QString name = m_connectionPrefix + QString::number(quintptr(QThread::currentThreadId()));
+    if (QSqlDatabase::contains(name))
+        return QSqlDatabase::database(name);
+    QSqlDatabase db;
+    if (m_dialect.engine() == SqlDialect::Engine::Postgres) {
+        const QUrl url(m_location);
+        db = QSqlDatabase::addDatabase(u"QPSQL"_s, name);
+        db.setHostName(url.host());
+        db.setPort(url.port(5432));
+        db.setUserName(url.userName());
+        db.setPassword(url.password());
+        db.setDatabaseName(url.path().mid(1));
+    } else {
+        db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
+        db.setDatabaseName(m_location);
+        db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=10000"_s);
+    }
+    t_connections.names << name;
+    if (db.open() && m_dialect.engine() == SqlDialect::Engine::Sqlite) {
+        // Readers never wait for the writer, and a commit need not wait for the disk.
+        QSqlQuery(db).exec(u"PRAGMA journal_mode=WAL"_s);
+        QSqlQuery(db).exec(u"PRAGMA synchronous=NORMAL"_s);
+    }
+    return db;
+}
+
+bool SharedRecordStore::open()
+{
+    QSqlDatabase db = connection();
+    if (!db.isOpen()) {
+        m_error = u"cannot open the database %1: %2"_s.arg(
+            m_dialect.engine() == SqlDialect::Engine::Postgres ? QUrl(m_location).toString(QUrl::RemovePassword)
+                                                                : m_location,
+            db.lastError().text());
+        return false;
+    }
+    return migrate(db);
+}
+
+bool SharedRecordStore::migrate(QSqlDatabase& db)
+{
+    const QString serial = m_dialect.serialKey();
+    // Migration n brings the schema from version n - 1 to n.
+    const QList<QStringList> migrations = {
+        QStringList{
+            u"CREATE TABLE installations (mac TEXT PRIMARY KEY, banned INTEGER NOT NULL DEFAULT 0)"_s,
+            u"CREATE TABLE aliases (alias_key TEXT PRIMARY KEY, alias TEXT NOT NULL, mac TEXT NOT NULL)"_s,
+            u"CREATE TABLE records (seq %1, id TEXT NOT NULL UNIQUE, mac TEXT NOT NULL, "
+            "alias TEXT NOT NULL, content_key TEXT NOT NULL, shared_at BIGINT NOT NULL, "
+            "line TEXT NOT NULL, place TEXT NOT NULL, city TEXT NOT NULL, country TEXT NOT NULL, "
+            "type TEXT NOT NULL, satisfaction TEXT NOT NULL, date_key TEXT NOT NULL, "
+            "comments TEXT NOT NULL, UNIQUE (mac, content_key))"_s.arg(serial),
+            u"CREATE INDEX records_mac_time ON records (mac, shared_at)"_s,
+            u"CREATE INDEX records_place ON records (place, seq)"_s,
+            u"CREATE INDEX records_city ON records (city, seq)"_s,
+            u"CREATE INDEX records_country ON records (country, seq)"_s,
+            u"CREATE INDEX records_date ON records (date_key, seq)"_s,
+            u"CREATE INDEX records_type ON records (type)"_s,
+            u"CREATE TABLE posts (seq %1, id TEXT NOT NULL UNIQUE, mac TEXT NOT NULL, "
+            "alias TEXT NOT NULL, body TEXT NOT NULL, stamp TEXT NOT NULL, posted_at BIGINT NOT NULL)"_s.arg(serial),
+            u"CREATE INDEX posts_mac_time ON posts (mac, posted_at)"_s,
+        } + m_dialect.wordIndexSchema(),
+    };
+    static_assert(kSchemaVersion == 1, "one migration for each schema version");
+    QSqlQuery query(db);
+    if (!query.exec(u"CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)"_s)) {
+        m_error = u"cannot read the schema version: "_s + query.lastError().text();
+        return false;
+    }
+    query.exec(u"SELECT MAX(version) FROM schema_version"_s);
+    const int current = query.next() ? query.value(0).toInt() : 0;
+    if (current > kSchemaVersion) {
+        m_error = u"the database has schema version %1, newer than the %2 this roamlog-server "
+                  "knows; use a newer roamlog-server"_s.arg(current).arg(kSchemaVersion);
+        return false;
+    }
+    for (int version = current + 1; version <= kSchemaVersion; ++version) {
+        WriteTransaction transaction(db, m_dialect);
+        for (const QString& statement : migrations[version - 1]) {
+            if (!query.exec(statement)) {
+                m_error = u"migration %1 failed: %2"_s.arg(version).arg(query.lastError().text());
+                return false;
+            }
+        }
+        bool ok = false;
+        run(db, u"INSERT INTO schema_version (version) VALUES (?)"_s, {version}, &ok);
+        if (!ok || !transaction.commit()) {
+            m_error = u"migration %1 could not be saved: %2"_s.arg(version).arg(db.lastError().text());
+            return false;
+        }
+    }
+    return true;
+}
+
+QString SharedRecordStore::newIdentifier()
+{
+    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString identifier(16, u'0');
+    for (QChar& ch : identifier)
+        ch = QLatin1Char(kAlphabet[QRandomGenerator::system()->bounded(62)]);
+    return identifier;
+}
+
+namespace {
+
+// The checks every write makes first: a banned installation, then an alias of another one.
+// Claims a free alias for the installation.
+std::optional<WriteOutcome::Status> refusal(QSqlDatabase& db, const QString& installation,
+                                            const QString& alias, bool* ok)
+{
+    QSqlQuery banned = run(db, u"SELECT banned FROM installations WHERE mac = ?"_s, {installation}, ok);
+    if (!*ok)
+        return std::nullopt;
+    if (banned.next()) {
+        if (banned.value(0).toInt() != 0)
+            return WriteOutcome::Status::Banned;
+    } else {
+        run(db, u"INSERT INTO installations (mac, banned) VALUES (?, 0)"_s, {installation}, ok);
+        if (!*ok)
+            return std::nullopt;
+    }
+    if (alias.isEmpty())
+        return std::nullopt;
+    const QString key = SharedRecordStore::aliasKey(alias);
+    run(db, u"INSERT INTO aliases (alias_key, alias, mac) VALUES (?, ?, ?) ON CONFLICT (alias_key) DO NOTHING"_s,
+        {key, alias, installation}, ok);
+    if (!*ok)
+        return std::nullopt;
+    QSqlQuery owner = run(db, u"SELECT mac FROM aliases WHERE alias_key = ?"_s, {key}, ok);
+    if (*ok && owner.next() && owner.value(0).toString() != installation)
+        return WriteOutcome::Status::AliasTaken;
+    return std::nullopt;
+}
+
+bool overLimit(QSqlDatabase& db, const QString& table, const QString& timeColumn,
+               const QString& installation, qint64 now, int limit, bool* ok)
+{
+    QSqlQuery count = run(db, u"SELECT COUNT(*) FROM %1 WHERE mac = ? AND %2 > ?"_s.arg(table, timeColumn),
+                          {installation, now - 3600}, ok);
+    return *ok && count.next() && count.value(0).toLongLong() >= limit;
+}
+
+WriteOutcome failed(const QSqlDatabase& db)
+{
+    return {WriteOutcome::Status::Failed, {}, db.lastError().text()};
+}
+
+// Inserts with a new identifier, drawing again in the unlikely case that it is taken.
+QString insertWithIdentifier(QSqlDatabase& db, const QString& sql, const QVariantList& values)
+{
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const QString identifier = SharedRecordStore::newIdentifier();
+        bool ok = false;
+        QSqlQuery insert = run(db, sql, QVariantList{identifier} + values, &ok);
+        if (!ok)
+            return {};
+        if (insert.numRowsAffected() == 1)
+            return identifier;
+    }
+    return {};
+}
+
+const QString kInsertRecord =
+    u"INSERT INTO records (id, mac, alias, content_key, shared_at, line, place, city, country, "
+    "type, satisfaction, date_key, comments) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+    "ON CONFLICT (id) DO NOTHING"_s;
+
+QVariantList recordValues(const QString& installation, const QString& alias, const TravelRecord& record,
+                          qint64 now)
+{
+    using namespace RecordColumns;
+    return {installation, alias, contentKey(record), now, record.RowToLine(),
+            record.field(Place), record.field(City), record.field(Country), record.field(Type),
+            record.field(Satisfaction), dateKey(record.field(DateVisited)), record.field(Comments)};
+}
+
+} // namespace
+
+WriteOutcome SharedRecordStore::shareRecord(const QString& installation, const QString& alias,
+                                            const TravelRecord& record, qint64 now)
+{
+    QSqlDatabase db = connection();
+    WriteTransaction transaction(db, m_dialect);
+    if (!transaction.isOpen())
+        return failed(db);
+    bool ok = false;
+    if (const auto refused = refusal(db, installation, alias, &ok))
+        return {*refused, {}, {}};
+    if (!ok)
+        return failed(db);
+    QSqlQuery earlier = run(db, u"SELECT id FROM records WHERE mac = ? AND content_key = ?"_s,
+                            {installation, contentKey(record)}, &ok);
+    if (!ok)
+        return failed(db);
+    if (earlier.next())
+        return {WriteOutcome::Status::AlreadyStored, earlier.value(0).toString(), {}};
+    if (overLimit(db, u"records"_s, u"shared_at"_s, installation, now, m_limits.recordsPerHour, &ok))
+        return {WriteOutcome::Status::TooMany, {}, {}};
+    if (!ok)
+        return failed(db);
+    const QString identifier = insertWithIdentifier(db, kInsertRecord, recordValues(installation, alias, record, now));
+    if (identifier.isEmpty() || !transaction.commit())
+        return failed(db);
+    return {WriteOutcome::Status::Stored, identifier, {}};
+}
+
+WriteOutcome SharedRecordStore::postToForum(const QString& installation, const QString& alias,
+                                            const QString& text, const QString& stamp, qint64 now)
+{
+    QSqlDatabase db = connection();
+    WriteTransaction transaction(db, m_dialect);
+    if (!transaction.isOpen())
+        return failed(db);
+    bool ok = false;
+    if (const auto refused = refusal(db, installation, alias, &ok))
+        return {*refused, {}, {}};
+    if (!ok)
+        return failed(db);
+    if (overLimit(db, u"posts"_s, u"posted_at"_s, installation, now, m_limits.postsPerHour, &ok))
+        return {WriteOutcome::Status::TooMany, {}, {}};
+    if (!ok)
+        return failed(db);
+    const QString identifier = insertWithIdentifier(
+        db, u"INSERT INTO posts (id, mac, alias, body, stamp, posted_at) VALUES (?, ?, ?, ?, ?, ?) "
+            "ON CONFLICT (id) DO NOTHING"_s,
+        {installation, alias, text, stamp, now});
+    if (identifier.isEmpty() || !transaction.commit())
+        return failed(db);
+    return {WriteOutcome::Status::Stored, identifier, {}};
+}
+
+bool SharedRecordStore::addRecordsInBulk(const QList<SharedRecord>& records)
+{
+    QSqlDatabase db = connection();
+    WriteTransaction transaction(db, m_dialect);
+    QSqlQuery insert(db);
+    if (!transaction.isOpen() || !insert.prepare(kInsertRecord))
+        return false;
+    for (const SharedRecord& shared : records) {
+        const QVariantList values = QVariantList{newIdentifier()} +
+                                    recordValues(shared.installation, shared.alias, shared.record, shared.sharedAt);
+        for (int i = 0; i < int(values.size()); ++i)
+            insert.bindValue(i, values[i]);
+        if (!insert.exec())
+            return false;
+    }
+    return transaction.commit();
+}
+
+ResultPage<SharedRecord> SharedRecordStore::findRecords(const RecordSearch& search)
+{
+    QStringList conditions;
+    QVariantList values;
+    QStringList words;
+    for (const QString& word : search.words.toLower().split(QRegularExpression(u"[^\\p{L}\\p{N}]+"_s), Qt::SkipEmptyParts))
+            words << word;
+    if (!words.isEmpty()) {
+        conditions << m_dialect.wordCondition();
+        values << m_dialect.wordQuery(words);
+    }
+    const std::pair<QString, QString> exact[] = {
+        {u"country"_s, search.country}, {u"type"_s, search.type}, {u"satisfaction"_s, search.satisfaction}};
+    for (const auto& [column, value] : exact) {
+        if (!value.isEmpty()) {
+            conditions << column + u" = ?"_s;
+            values << value;
+        }
+    }
+    static const QString kSortColumn[] = {u"place"_s, u"city"_s, u"country"_s, u"date_key"_s};
+    const QString sql = u"SELECT %1 FROM records %2 ORDER BY %3, seq LIMIT %4 OFFSET %5"_s.arg(
+        kRecordColumns, conditions.isEmpty() ? QString() : u"WHERE "_s + conditions.join(u" AND "_s),
+        kSortColumn[int(search.sort)], QString::number(RecordSearch::kPageSize + 1),
+        QString::number(qint64(qMax(0, search.page)) * RecordSearch::kPageSize));
+    QSqlDatabase db = connection();
+    bool ok = false;
+    QSqlQuery query = run(db, sql, values, &ok);
+    ResultPage<SharedRecord> page;
+    page.failed = !ok;
+    while (ok && query.next()) {
+        if (page.rows.size() == RecordSearch::kPageSize) {
+            page.hasMore = true;
+            break;
+        }
+        page.rows << recordFrom(query);
+    }
+    return page;
+}
+
+std::optional<SharedRecord> SharedRecordStore::recordById(const QString& identifier)
+{
+    QSqlDatabase db = connection();
+    bool ok = false;
+    QSqlQuery query = run(db, u"SELECT %1 FROM records WHERE id = ?"_s.arg(kRecordColumns), {identifier}, &ok);
+    if (ok && query.next())
+        return recordFrom(query);
+    return std::nullopt;
+}
+
+ResultPage<ForumPost> SharedRecordStore::posts(int page)
+{
+    QSqlDatabase db = connection();
+    bool ok = false;
+    QSqlQuery query = run(db, u"SELECT id, mac, alias, body, stamp, posted_at FROM posts ORDER BY seq DESC "
+                              "LIMIT %1 OFFSET %2"_s.arg(RecordSearch::kPageSize + 1)
+                              .arg(qint64(qMax(0, page)) * RecordSearch::kPageSize),
+                          {}, &ok);
+    ResultPage<ForumPost> result;
+    result.failed = !ok;
+    while (ok && query.next()) {
+        if (result.rows.size() == RecordSearch::kPageSize) {
+            result.hasMore = true;
+            break;
+        }
+        result.rows << ForumPost{query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
+                                 query.value(3).toString(), query.value(4).toString(), query.value(5).toLongLong()};
+    }
+    return result;
+}
+
+bool SharedRecordStore::forEachRecord(const std::function<void(const SharedRecord&)>& each)
+{
+    QSqlDatabase db = connection();
+    bool ok = false;
+    QSqlQuery query = run(db, u"SELECT %1 FROM records ORDER BY seq"_s.arg(kRecordColumns), {}, &ok);
+    while (ok && query.next())
+        each(recordFrom(query));
+    if (!ok)
+        m_error = query.lastError().text();
+    return ok;
+}
+
+bool SharedRecordStore::setBanned(const QString& installation, bool banned)
+{
+    QSqlDatabase db = connection();
+    bool ok = false;
+    run(db, u"INSERT INTO installations (mac, banned) VALUES (?, ?) ON CONFLICT (mac) DO UPDATE SET banned = ?"_s,
+        {installation, banned ? 1 : 0, banned ? 1 : 0}, &ok);
+    if (!ok)
+        m_error = db.lastError().text();
+    return ok;
+}
+
+bool SharedRecordStore::removeRecord(const QString& identifier)
+{
+    QSqlDatabase db = connection();
+    bool ok = false;
+    QSqlQuery query = run(db, u"DELETE FROM records WHERE id = ?"_s, {identifier}, &ok);
+    m_error = ok ? u"there is no record %1"_s.arg(identifier) : query.lastError().text();
+    return ok && query.numRowsAffected() > 0;
+}
+
+bool SharedRecordStore::removePost(const QString& identifier)
+{
+    QSqlDatabase db = connection();
+    bool ok = false;
+    QSqlQuery query = run(db, u"DELETE FROM posts WHERE id = ?"_s, {identifier}, &ok);
+    m_error = ok ? u"there is no post %1"_s.arg(identifier) : query.lastError().text();
+    return ok && query.numRowsAffected() > 0;
+}
+
+std::optional<StoreCounts> SharedRecordStore::counts()
+{
+    QSqlDatabase db = connection();
+    bool ok = false;
+    QSqlQuery query = run(db, u"SELECT (SELECT COUNT(*) FROM records), (SELECT COUNT(*) FROM posts), "
+                              "(SELECT COUNT(*) FROM installations), (SELECT COUNT(*) FROM aliases)"_s,
+                          {}, &ok);
+    if (!ok || !query.next()) {
+        m_error = query.lastError().text();
+        return std::nullopt;
+    }
+    return StoreCounts{query.value(0).toLongLong(), query.value(1).toLongLong(), query.value(2).toLongLong(),
+                       query.value(3).toLongLong()};
+}

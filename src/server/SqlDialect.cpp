@@ -1,0 +1,47 @@
+#include "server/SqlDialect.h"
+
+using namespace Qt::StringLiterals;
+
+QString SqlDialect::serialKey() const
+{
+    return m_engine == Engine::Sqlite ? u"INTEGER PRIMARY KEY"_s : u"BIGSERIAL PRIMARY KEY"_s;
+}
+
+QString SqlDialect::beginWrite() const
+{
+    return m_engine == Engine::Sqlite ? u"BEGIN IMMEDIATE"_s : u"BEGIN"_s;
+}
+
+QStringList SqlDialect::wordIndexSchema() const
+{
+    if (m_engine == Engine::Postgres)
+        return {u"CREATE INDEX records_words ON records USING GIN "
+                "(to_tsvector('simple', place || ' ' || city || ' ' || comments))"_s};
+    return {
+        u"CREATE VIRTUAL TABLE records_words USING fts5(place, city, comments, "
+        "content='records', content_rowid='seq')"_s,
+        u"CREATE TRIGGER records_words_add AFTER INSERT ON records BEGIN "
+        "INSERT INTO records_words(rowid, place, city, comments) "
+        "VALUES (new.seq, new.place, new.city, new.comments); END"_s,
+        u"CREATE TRIGGER records_words_remove AFTER DELETE ON records BEGIN "
+        "INSERT INTO records_words(records_words, rowid, place, city, comments) "
+        "VALUES ('delete', old.seq, old.place, old.city, old.comments); END"_s,
+    };
+}
+
+QString SqlDialect::wordCondition() const
+{
+    if (m_engine == Engine::Postgres)
+        return u"to_tsvector('simple', place || ' ' || city || ' ' || comments) "
+               "@@ to_tsquery('simple', ?)"_s;
+    return u"seq IN (SELECT rowid FROM records_words WHERE records_words MATCH ?)"_s;
+}
+
+QString SqlDialect::wordQuery(const QStringList& words) const
+{
+    // The words hold letters and digits only, so they need no quoting of their own.
+    QStringList terms;
+    for (const QString& word : words)
+        terms << (m_engine == Engine::Postgres ? word + u":*"_s : u"\""_s + word + u"\"*"_s);
+    return terms.join(m_engine == Engine::Postgres ? u" & "_s : u" "_s);
+}
