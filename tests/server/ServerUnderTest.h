@@ -17,6 +17,9 @@ public:
 
     static QString program(); // ROAMLOG_SERVER, else the program built with the tests
     static bool isBuilt();
+    // The test runs on PostgreSQL instead of an SQLite file (ROAMLOG_TEST_ENGINE=postgresql),
+    // so that the same tests cover both engines.
+    static bool onPostgres() { return qEnvironmentVariable("ROAMLOG_TEST_ENGINE") == QStringLiteral("postgresql"); }
 
     // "serve --listen 127.0.0.1:0 --database DATABASE" and the extra arguments.
     bool start(const QString& database, const QStringList& extra = {});

@@ -1,3 +1,4 @@
+#include "PostgresInstance.h"
 #include "RawHttp.h"
 #include "ServerUnderTest.h"
 
@@ -43,6 +44,7 @@ class ServerHostileTest : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    PostgresInstance m_postgres; // outlives the server that uses it
     std::unique_ptr<ServerUnderTest> m_server;
     QMap<QString, int> m_counts; // what the database held before the test function
 
@@ -81,8 +83,14 @@ private slots:
         QVERIFY(m_dir.isValid());
         if (!ServerUnderTest::isBuilt())
             QSKIP("roamlog-server is not built");
+        QString database = m_dir.filePath(u"hostile.sqlite"_s);
+        if (ServerUnderTest::onPostgres()) {
+            if (!m_postgres.start())
+                QSKIP(qPrintable(m_postgres.skipReason()));
+            database = m_postgres.databaseUrl();
+        }
         m_server = std::make_unique<ServerUnderTest>();
-        QVERIFY2(m_server->start(m_dir.filePath(u"hostile.sqlite"_s)), qPrintable(m_server->log()));
+        QVERIFY2(m_server->start(database), qPrintable(m_server->log()));
         // One good record and post, so that the counts start above zero.
         QVERIFY(RawHttp::get(port(), addRecord("Good")).body.startsWith("ok"));
         QVERIFY(RawHttp::get(port(), forumPost("Hello", "Alice")).body.startsWith("ok"));

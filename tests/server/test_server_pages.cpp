@@ -1,4 +1,5 @@
 #include "HeadlessBrowser.h"
+#include "PostgresInstance.h"
 #include "RawHttp.h"
 #include "ServerUnderTest.h"
 #include "RenderedPage.h"
@@ -46,6 +47,7 @@ class ServerPagesTest : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    PostgresInstance m_postgres; // outlives the server that uses it
     std::unique_ptr<ServerUnderTest> m_server;
     HeadlessBrowser m_browser;
     TextFetcher m_fetcher;
@@ -107,8 +109,14 @@ private slots:
         QVERIFY(m_dir.isValid());
         if (!ServerUnderTest::isBuilt())
             QSKIP("roamlog-server is not built");
+        QString database = m_dir.filePath(u"pages.sqlite"_s);
+        if (ServerUnderTest::onPostgres()) {
+            if (!m_postgres.start())
+                QSKIP(qPrintable(m_postgres.skipReason()));
+            database = m_postgres.databaseUrl();
+        }
         m_server = std::make_unique<ServerUnderTest>();
-        QVERIFY2(m_server->start(m_dir.filePath(u"pages.sqlite"_s)), qPrintable(m_server->log()));
+        QVERIFY2(m_server->start(database), qPrintable(m_server->log()));
         m_fetcher.setTimeout(10000);
 
         m_hostileId = share(u"4711"_s, kAlias,
