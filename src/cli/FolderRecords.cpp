@@ -5,13 +5,25 @@
 
 FolderRecords::FolderRecords(const QString& folder) : m_folder(folder), m_store(folder) {}
 
+QString FolderRecords::missingFolder() const
+{
+    if (QFileInfo(m_folder).isDir())
+        return {};
+    return QStringLiteral("the folder \"%1\" does not exist").arg(QDir::toNativeSeparators(m_folder));
+}
+
 QString FolderRecords::load()
 {
-    const QFileInfo info(m_folder);
-    if (!info.isDir()) {
-        return QStringLiteral("the folder \"%1\" does not exist")
-            .arg(QDir::toNativeSeparators(m_folder));
-    }
+    if (QString why = missingFolder(); !why.isEmpty())
+        return why;
     m_report = m_store.LoadDatabase();
+    return m_report.readError;
+}
+
+QString FolderRecords::count()
+{
+    if (QString why = missingFolder(); !why.isEmpty())
+        return why;
+    m_report = m_store.file().CheckDatabase();
     return m_report.readError;
 }

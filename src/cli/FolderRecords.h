@@ -13,11 +13,16 @@ public:
     // Reads the database file (a folder without one has no records). Returns why not when the
     // folder does not exist or the file cannot be read; "" on success.
     QString load();
+    // Counts what the database file holds, as load reads it, keeping no record; the same
+    // result as load otherwise.
+    QString count();
 
     RecordStore& store() { return m_store; }
     const LoadReport& report() const { return m_report; }
 
 private:
+    QString missingFolder() const;
+
     QString m_folder;
     RecordStore m_store;
     LoadReport m_report;

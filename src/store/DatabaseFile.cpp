@@ -107,6 +107,16 @@ LoadReport DatabaseFile::LoadDatabase(RecordTable& table) const
     return report;
 }
 
+LoadReport DatabaseFile::CheckDatabase() const
+{
+    LoadReport report;
+    if (!QFileInfo::exists(m_path))
+        return report;
+    report.fileFound = true;
+    DatabaseReader::countFile(m_path, report);
+    return report;
+}
+
 QByteArray DatabaseFile::appendedLine(const TravelRecord& record)
 {
     return LineCodec::encodeBytes(record.fileLine(), kKey) + kLineEnd;

@@ -42,6 +42,10 @@ public:
     // temporary files of rewrites killed before this program started are removed first.
     LoadReport LoadDatabase(RecordTable& table) const;
 
+    // Reads the file as LoadDatabase does and counts its records and damaged lines, keeping
+    // none and changing nothing in the folder.
+    LoadReport CheckDatabase() const;
+
     // Appends one record's line in a single write; on failure the file is cut back to its old
     // size, and the message says so if that did not succeed.
     StoreResult AppendRecord(const TravelRecord& record) const;

@@ -54,33 +54,48 @@ qsizetype afterLastLineEnd(QByteArrayView text)
     return std::max(text.lastIndexOf('\r'), text.lastIndexOf('\n')) + 1;
 }
 
-void parseLine(QByteArrayView line, RecordTable& table, LoadReport& report)
+// Where the lines go: into a table, or only into the counts when table is null. Counting
+// decodes every line into one reused buffer and builds no record.
+struct Lines
+{
+    RecordTable* table = nullptr;
+    QByteArray scratch;
+};
+
+void parseLine(QByteArrayView line, Lines& lines, LoadReport& report)
 {
     if (line.isEmpty())
         return;
     QByteArray decoded;
-    bool complete = false;
-    std::optional<TravelRecord> record;
-    if (LineCodec::decodeBytes(line, kKey, &decoded))
-        record = TravelRecord::fromDecodedLine(std::move(decoded), &complete);
-    if (record) {
-        table.append(std::move(*record));
-        ++report.records;
-        if (!complete)
-            ++report.incompleteRecords;
-    } else {
-        table.addUnreadableLine(line.toByteArray());
-        ++report.unreadableLines;
+    QByteArray& buffer = lines.table ? decoded : lines.scratch;
+    TravelRecord::LineKind kind = TravelRecord::LineKind::NoField;
+    if (LineCodec::decodeBytes(line, kKey, &buffer)) {
+        if (!lines.table) {
+            kind = TravelRecord::kindOfDecodedLine(buffer);
+        } else if (bool complete = false;
+                   auto record = TravelRecord::fromDecodedLine(std::move(decoded), &complete)) {
+            lines.table->append(std::move(*record));
+            kind = complete ? TravelRecord::LineKind::Complete : TravelRecord::LineKind::Incomplete;
+        }
     }
+    if (kind == TravelRecord::LineKind::NoField) {
+        if (lines.table)
+            lines.table->addUnreadableLine(line.toByteArray());
+        ++report.unreadableLines;
+        return;
+    }
+    ++report.records;
+    if (kind == TravelRecord::LineKind::Incomplete)
+        ++report.incompleteRecords;
 }
 
-void parseLines(QByteArrayView text, RecordTable& table, LoadReport& report)
+void parseLines(QByteArrayView text, Lines& lines, LoadReport& report)
 {
     LineEnds ends(text);
     qsizetype from = 0;
     while (from < text.size()) {
         const qsizetype end = ends.next(from);
-        parseLine(text.sliced(from, end - from), table, report);
+        parseLine(text.sliced(from, end - from), lines, report);
         from = end + 1;
     }
 }
@@ -94,7 +109,7 @@ QString describe(const QString& what, const QFile& file)
 // Parses the bytes of an open file from its position up to end (or its end when end < 0),
 // chunk by chunk; a line that runs over a chunk is carried into the next. A read that fails
 // keeps the rows read so far and sets the reason.
-void readRange(QFile& file, qint64 end, RecordTable& table, LoadReport& report)
+void readRange(QFile& file, qint64 end, Lines& lines, LoadReport& report)
 {
     const bool atStart = file.pos() == 0;
     qint64 remaining = end < 0 ? std::numeric_limits<qint64>::max() : end - file.pos();
@@ -119,7 +134,7 @@ void readRange(QFile& file, qint64 end, RecordTable& table, LoadReport& report)
             from = kMarkLength;
         first = false;
         const qsizetype upTo = last ? filled : std::max(from, afterLastLineEnd(text));
-        parseLines(text.sliced(from, upTo - from), table, report);
+        parseLines(text.sliced(from, upTo - from), lines, report);
         std::memmove(buffer.data(), buffer.constData() + upTo, size_t(filled - upTo));
         filled -= upTo;
         if (last)
@@ -133,7 +148,8 @@ qint64 splitPoint(QFile& file, qint64 size)
 {
     if (size < kSplitFrom || std::thread::hardware_concurrency() < 2 || !file.seek(size / 2))
         return 0;
-    QByteArray probe(64 * 1024, Qt::Uninitialized);
+    // A few typical lines; a file whose middle line is longer is read by one thread.
+    QByteArray probe(4096, Qt::Uninitialized);
     const qint64 got = file.read(probe.data(), probe.size());
     if (got <= 0)
         return 0;
@@ -141,9 +157,10 @@ qint64 splitPoint(QFile& file, qint64 size)
     return end < got ? size / 2 + end + 1 : 0;
 }
 
-void join(RecordTable& table, LoadReport& report, RecordTable second, const LoadReport& more)
+void join(RecordTable* table, LoadReport& report, RecordTable second, const LoadReport& more)
 {
-    table.appendTable(std::move(second));
+    if (table)
+        table->appendTable(std::move(second));
     report.records += more.records;
     report.unreadableLines += more.unreadableLines;
     report.incompleteRecords += more.incompleteRecords;
@@ -151,9 +168,7 @@ void join(RecordTable& table, LoadReport& report, RecordTable second, const Load
         report.readError = more.readError;
 }
 
-} // namespace
-
-void DatabaseReader::readFile(const QString& path, RecordTable& table, LoadReport& report)
+void read(const QString& path, RecordTable* table, LoadReport& report)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
@@ -161,11 +176,16 @@ void DatabaseReader::readFile(const QString& path, RecordTable& table, LoadRepor
         return;
     }
     const qint64 size = file.size();
-    table.reserve(table.rowCount() + int(std::min<qint64>(size / 400, RecordTable::MaxRows)));
+    const auto expectedRows = [](qint64 bytes) {
+        return int(std::min<qint64>(bytes / 400, RecordTable::MaxRows));
+    };
+    Lines lines{table, {}};
     const qint64 split = splitPoint(file, size);
     if (split == 0) {
+        if (table)
+            table->reserve(table->rowCount() + expectedRows(size));
         if (file.seek(0))
-            readRange(file, -1, table, report);
+            readRange(file, -1, lines, report);
         else
             report.readError = describe(QStringLiteral("Cannot read"), file);
         return;
@@ -179,20 +199,37 @@ void DatabaseReader::readFile(const QString& path, RecordTable& table, LoadRepor
             secondReport.readError = describe(QStringLiteral("Cannot read"), rest);
             return;
         }
-        second.reserve(int(std::min<qint64>((size - split) / 400, RecordTable::MaxRows)));
-        readRange(rest, -1, second, secondReport);
+        Lines restLines{table ? &second : nullptr, {}};
+        if (table)
+            second.reserve(expectedRows(size - split));
+        readRange(rest, -1, restLines, secondReport);
     });
+    if (table)
+        table->reserve(table->rowCount() + expectedRows(split));
     if (file.seek(0))
-        readRange(file, split, table, report);
+        readRange(file, split, lines, report);
     else
         report.readError = describe(QStringLiteral("Cannot read"), file);
     worker.join();
     join(table, report, std::move(second), secondReport);
 }
 
+} // namespace
+
+void DatabaseReader::readFile(const QString& path, RecordTable& table, LoadReport& report)
+{
+    read(path, &table, report);
+}
+
+void DatabaseReader::countFile(const QString& path, LoadReport& report)
+{
+    read(path, nullptr, report);
+}
+
 void DatabaseReader::parseContent(QByteArrayView content, RecordTable& table, LoadReport& report)
 {
     if (content.startsWith(kByteOrderMark))
         content = content.sliced(kMarkLength);
-    parseLines(content, table, report);
+    Lines lines{&table, {}};
+    parseLines(content, lines, report);
 }

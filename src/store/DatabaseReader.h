@@ -14,6 +14,9 @@ public:
     // Reads the file at path into table (which may already hold rows: they stay first).
     static void readFile(const QString& path, RecordTable& table, LoadReport& report);
 
+    // Reads the file as readFile does and counts what it holds, keeping no record.
+    static void countFile(const QString& path, LoadReport& report);
+
     // The same for content already in memory.
     static void parseContent(QByteArrayView content, RecordTable& table, LoadReport& report);
 };

@@ -162,8 +162,13 @@ QByteArray encodeBytes(QByteArrayView plain, QByteArrayView key)
 
 bool decodeBytes(QByteArrayView encoded, QByteArrayView key, QByteArray* out)
 {
-    const qsizetype n = encoded.size();
-    out->resize((n + 1) / 2);
+    const qsizetype size = (encoded.size() + 1) / 2;
+    // Exactly sized when it has to grow: a decoded line usually becomes a record's own
+    // buffer, and resize() would round its capacity up.
+    if (out->capacity() < size)
+        *out = QByteArray(size, Qt::Uninitialized);
+    else
+        out->resize(size);
     if (!decodeInto(encoded, key, out->data())) {
         out->clear();
         return false;

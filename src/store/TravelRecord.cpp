@@ -36,9 +36,14 @@ TravelRecord::TravelRecord(QByteArray data) : m_data(std::move(data)) {}
 
 int TravelRecord::findEnds()
 {
+    return findSeparators(m_data, m_end);
+}
+
+int TravelRecord::findSeparators(QByteArrayView line, Ends& ends)
+{
     // Fields are short: one pass over the bytes beats a search call per field.
-    const char* data = m_data.constData();
-    const qsizetype size = m_data.size();
+    const char* data = line.data();
+    const qsizetype size = line.size();
     int column = 0;
     qsizetype i = 0;
 #ifdef ROAMLOG_SSE2_SCAN
@@ -48,7 +53,7 @@ int TravelRecord::findEnds()
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
         auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, bar)));
         while (mask != 0) {
-            m_end[size_t(column)] = int(i + std::countr_zero(mask));
+            ends[size_t(column)] = int(i + std::countr_zero(mask));
             if (++column == RecordColumns::StoredCount)
                 return column;
             mask &= mask - 1;
@@ -57,12 +62,21 @@ int TravelRecord::findEnds()
 #endif
     for (; i < size; ++i) {
         if (data[i] == '|') {
-            m_end[size_t(column)] = int(i);
+            ends[size_t(column)] = int(i);
             if (++column == RecordColumns::StoredCount)
                 break;
         }
     }
     return column;
+}
+
+TravelRecord::LineKind TravelRecord::kindOfDecodedLine(QByteArrayView decoded)
+{
+    Ends ends;
+    const int found = findSeparators(decoded, ends);
+    if (found == 0)
+        return LineKind::NoField;
+    return found == RecordColumns::StoredCount ? LineKind::Complete : LineKind::Incomplete;
 }
 
 void TravelRecord::rebuildEnds()

@@ -31,6 +31,11 @@ public:
     static std::optional<TravelRecord> fromDecodedLine(QByteArray decoded,
                                                        bool* complete = nullptr);
 
+    // What a decoded file line makes: no record, a record cut short before its 24th field,
+    // or a whole one; the same judgement as fromDecodedLine, without building the record.
+    enum class LineKind { NoField, Incomplete, Complete };
+    static LineKind kindOfDecodedLine(QByteArrayView decoded);
+
     QString field(int column) const;
     QByteArrayView fieldBytes(int column) const;
 
@@ -52,12 +57,14 @@ public:
 private:
     // Takes the bytes as they are; the caller makes them a whole stored line.
     explicit TravelRecord(QByteArray data);
+    using Ends = std::array<int, RecordColumns::StoredCount>;
     // Finds the "|" that ends each stored column; returns how many there are (at most 24).
+    static int findSeparators(QByteArrayView line, Ends& ends);
     int findEnds();
     // For a line that holds all 24 separators.
     void rebuildEnds();
 
     QByteArray m_data;
     // Position of the "|" that ends each stored column.
-    std::array<int, RecordColumns::StoredCount> m_end{};
+    Ends m_end{};
 };

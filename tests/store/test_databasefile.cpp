@@ -114,6 +114,12 @@ private slots:
         QVERIFY(report.fileFound && report.readToEnd() && report.records == records.size());
         QCOMPARE(report.unreadableLines, unreadable);
         QCOMPARE(report.incompleteRecords, incomplete);
+
+        // Counting without loading (roamlog-cli check) judges every line the same way.
+        const LoadReport counted = DatabaseFile(folder.path()).CheckDatabase();
+        QCOMPARE(counted.records, report.records);
+        QCOMPARE(counted.unreadableLines, unreadable);
+        QCOMPARE(counted.incompleteRecords, incomplete);
     }
 
     // A file read with other line ends or a byte-order mark is rewritten with CR LF and no mark.
@@ -147,6 +153,8 @@ private slots:
         const LoadReport report = DatabaseFile(folder.path()).LoadDatabase(table);
         QCOMPARE(report.records, 6000);
         QCOMPARE(report.unreadableLines, 6);
+        const LoadReport counted = DatabaseFile(folder.path()).CheckDatabase();
+        QVERIFY(counted.records == 6000 && counted.unreadableLines == 6 && counted.readToEnd());
         for (int i = 0; i < 6000; ++i)
             QCOMPARE(table.row(i).field(RecordColumns::Place), u"Place %1"_s.arg(i));
         QCOMPARE(table.unreadableLines(),
