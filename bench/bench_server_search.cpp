@@ -31,7 +31,8 @@ bool fill(SharedRecordStore& store)
         for (int i = first; i < first + kBatch; ++i) {
             SharedRecord shared;
             shared.installation = QString::number(100000 + i % 7919);
-            shared.alias = i % 3 ? u"walker%1"_s.arg(i % 7919) : QString();
+            // Anonymous records have the empty alias, as a request brings it (not a null text).
+            shared.alias = i % 3 ? u"walker%1"_s.arg(i % 7919) : QString(QLatin1String(""));
             shared.sharedAt = 1700000000 + i;
             shared.record = GeneratedLog::record(random, i);
             batch.append(shared);
