@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QList>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -30,7 +31,11 @@ struct FormWindow
             qWarning("form window not active");
     }
 
+    // A line edit Text1(index); Comments (12) is the wrapping box below.
     QLineEdit* box(int index) const { return form->findChild<QLineEdit*>(QStringLiteral("Text1(%1)").arg(index)); }
+    QPlainTextEdit* comments() const { return form->findChild<QPlainTextEdit*>(QStringLiteral("Text1(12)")); }
+    // Any Text1 box, whatever its kind.
+    QWidget* control(int index) const { return form->findChild<QWidget*>(QStringLiteral("Text1(%1)").arg(index)); }
     QComboBox* combo(int index) const { return form->findChild<QComboBox*>(QStringLiteral("Combo1(%1)").arg(index)); }
     QWidget* focused() const { return QApplication::focusWidget(); }
 
@@ -49,6 +54,23 @@ struct FormWindow
     QWidget window;
     EntryForm* form = nullptr;
     QList<QUrl> opened;
+};
+
+struct Captioned
+{
+    const char* name;
+    const char* caption;
+};
+
+// Every visible entry control with the caption the user reads above it, in the rows of the form.
+inline constexpr Captioned kVisibleControls[] = {
+    {"Text1(0)", "Business name"}, {"Combo1(1)", "Type"}, {"Combo1(0)", "Country"}, {"Text1(2)", "City"},
+    {"Text1(4)", "Address"}, {"Text1(19)", "State/Province"}, {"Text1(3)", "Telephone"},
+    {"Text1(13)", "Tel Code"}, {"Text1(8)", "Contact"}, {"Text1(11)", "Specialty"},
+    {"Combo1(5)", "Requirements"}, {"Combo1(2)", "Reservation"}, {"Combo1(3)", "Satisfaction"},
+    {"Combo1(4)", "Cost"}, {"Text1(20)", "Actual Price"}, {"Combo1(6)", "Posted (stars, forks, etc)"},
+    {"Text1(5)", "Date visited"}, {"Text1(9)", "Recommended by"}, {"Text1(14)", "Web"},
+    {"Text1(15)", "Email"}, {"Text1(12)", "Comments"},
 };
 
 // Types text into the widget that has the focus, one key per character, with the character's

@@ -9,6 +9,10 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QLocale>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 
 class TestFieldBehaviours : public QObject
 {
@@ -18,6 +22,11 @@ private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void typingCapitalisesByField_data();
     void typingCapitalisesByField();
+    void onlyKeysThatInsertTextAreTyped_data();
+    void onlyKeysThatInsertTextAreTyped();
+    void commentsWrapButStayOneLine();
+    void webPasteReplacesTheOfferedPrefix_data();
+    void webPasteReplacesTheOfferedPrefix();
     void keysAndPastesThatCannotBeStoredAreDropped();
     void webBoxOffersPrefixAndDropsNonAddresses();
     void emailBoxTakesOneAtAndDropsNonAddresses();
@@ -53,9 +62,120 @@ void TestFieldBehaviours::typingCapitalisesByField()
     QFETCH(QString, shown);
     TestFolder folder;
     FormWindow w;
-    w.enter(w.box(field));
-    typeText(w.box(field), typed);
+    w.enter(w.control(field));
+    typeText(w.control(field), typed);
     QCOMPARE(w.form->text1(field), shown);
+}
+
+void TestFieldBehaviours::onlyKeysThatInsertTextAreTyped_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("kept");
+    const int alt = int(Qt::AltModifier);
+    const int meta = int(Qt::MetaModifier);
+    const int altGr = int(Qt::ControlModifier | Qt::AltModifier);
+    for (const char* box : {"Text1(2)", "Text1(12)", "Text1(14)", "Combo1(3)"}) {
+        const QString name = QLatin1String(box);
+        QTest::addRow("%s Alt+Q", box) << name << alt << QString();
+        QTest::addRow("%s Meta+Q", box) << name << meta << QString();
+        // AltGr arrives as Ctrl+Alt on Windows and types its character.
+        QTest::addRow("%s AltGr", box) << name << altGr << QStringLiteral("@");
+    }
+}
+
+void TestFieldBehaviours::onlyKeysThatInsertTextAreTyped()
+{
+    QFETCH(QString, box);
+    QFETCH(int, modifiers);
+    QFETCH(QString, kept);
+    TestFolder folder;
+    FormWindow w;
+    auto* control = w.form->findChild<QWidget*>(box);
+    w.enter(control);
+    const QString before = box == QStringLiteral("Text1(14)") ? QStringLiteral("http://") : QString();
+    const QString character = kept.isEmpty() ? QStringLiteral("q") : kept;
+    const auto mods = Qt::KeyboardModifiers(modifiers);
+    QKeyEvent press(QEvent::KeyPress, kept.isEmpty() ? Qt::Key_Q : Qt::Key_At, mods, character);
+    QApplication::sendEvent(w.focused(), &press);
+    QKeyEvent release(QEvent::KeyRelease, kept.isEmpty() ? Qt::Key_Q : Qt::Key_At, mods, character);
+    QApplication::sendEvent(w.focused(), &release);
+    const int field = box.startsWith(QLatin1String("Combo1")) ? EntryForm::fieldOfCombo(3) : box.mid(6).chopped(1).toInt();
+    // The Web box refuses "@" of its own accord.
+    const QString expected = before + (box == QStringLiteral("Text1(14)") ? QString() : kept);
+    QCOMPARE(w.form->text1(field), expected);
+}
+
+void TestFieldBehaviours::commentsWrapButStayOneLine()
+{
+    TestFolder folder;
+    FormWindow w;
+    QPlainTextEdit* comments = w.comments();
+    QVERIFY(comments != nullptr);
+    w.enter(comments);
+    const QString sentence = QStringLiteral("quiet rooms facing the garden, breakfast on the terrace until eleven, ");
+    typeText(comments, sentence + sentence);
+    QString stored = QStringLiteral("Q") + sentence.mid(1) + sentence;
+    QCOMPARE(w.form->text1(12), stored);
+    // The long text shows over several lines of the box, none of it beyond its right edge.
+    QCOMPARE(comments->document()->blockCount(), 1);
+    QVERIFY(comments->document()->firstBlock().layout()->lineCount() >= 2);
+    QVERIFY(!comments->horizontalScrollBar()->isVisible());
+    QVERIFY(comments->height() >= 3 * comments->fontMetrics().lineSpacing());
+
+    // Return goes on to the next control and stores nothing.
+    QTest::keyClick(comments, Qt::Key_Return);
+    QCOMPARE(w.form->text1(12), stored);
+    QVERIFY(w.focused() != comments);
+    w.enter(comments);
+    QTest::keyClick(comments, Qt::Key_Return, Qt::ShiftModifier);
+    QCOMPARE(w.form->text1(12), stored);
+
+    // Refused characters stay out, typed or pasted; pasted line breaks become blanks.
+    w.enter(comments);
+    typeText(comments, QStringLiteral("a|b\u0100"));
+    stored += QStringLiteral("ab");
+    QCOMPARE(w.form->text1(12), stored);
+    QApplication::clipboard()->setText(QStringLiteral("one\ntwo\r\nthree|\u0100\u20ac"));
+    if (QApplication::clipboard()->text() != QStringLiteral("one\ntwo\r\nthree|\u0100\u20ac"))
+        QSKIP("no clipboard on this platform");
+    QTest::keyClick(comments, Qt::Key_V, Qt::ControlModifier);
+    stored += QStringLiteral("one two three\u20ac");
+    QCOMPARE(w.form->text1(12), stored);
+
+    // A value set from a record shows as it is stored.
+    w.form->setText1(12, QStringLiteral("Kept\u00a0as stored"));
+    QCOMPARE(w.form->text1(12), QStringLiteral("Kept\u00a0as stored"));
+}
+
+void TestFieldBehaviours::webPasteReplacesTheOfferedPrefix_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("http") << QStringLiteral("http://hotel.example/") << QStringLiteral("http://hotel.example/");
+    QTest::newRow("https") << QStringLiteral("https://hotel.example") << QStringLiteral("https://hotel.example");
+    QTest::newRow("capitals") << QStringLiteral("HTTPS://hotel.example") << QStringLiteral("HTTPS://hotel.example");
+    QTest::newRow("no scheme") << QStringLiteral("www.hotel.example") << QStringLiteral("http://www.hotel.example");
+    QTest::newRow("scheme later") << QStringLiteral("a.example/?u=http://b") << QStringLiteral("http://a.example/?u=http://b");
+}
+
+void TestFieldBehaviours::webPasteReplacesTheOfferedPrefix()
+{
+    QFETCH(QString, pasted);
+    QFETCH(QString, shown);
+    TestFolder folder;
+    FormWindow w;
+    QApplication::clipboard()->setText(pasted);
+    if (QApplication::clipboard()->text() != pasted)
+        QSKIP("no clipboard on this platform");
+    QLineEdit* web = w.box(14);
+    w.enter(web);
+    QCOMPARE(web->text(), QStringLiteral("http://"));
+    QTest::keyClick(web, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(w.form->text1(14), shown);
+    QCOMPARE(web->cursorPosition(), shown.size());
+    w.tab();
+    QCOMPARE(w.form->text1(14), shown);
 }
 
 void TestFieldBehaviours::keysAndPastesThatCannotBeStoredAreDropped()

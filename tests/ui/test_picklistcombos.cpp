@@ -17,6 +17,8 @@ private slots:
     void pickingACountryFillsTelCode();
     void typedCountryFindsItsCodeOrKeepsTelCode();
     void leavingABoxCopiesOrEmptiesItsField();
+    void leavingTakesAnEntryThatDiffersOnlyInCase_data();
+    void leavingTakesAnEntryThatDiffersOnlyInCase();
 };
 
 namespace {
@@ -155,11 +157,12 @@ void TestPickListCombos::typedCountryFindsItsCodeOrKeepsTelCode()
     QCOMPARE(w.form->text1(1), QStringLiteral("Aruba"));
     QCOMPARE(w.form->text1(13), QStringLiteral("297"));
 
-    // Letter case counts: "italy" is not Italy.
+    // A name that differs from an entry only in letter case is that entry.
     w.form->setText1(1, QStringLiteral("italy"));
     w.enter(country);
     w.tab();
-    QCOMPARE(w.form->text1(13), QStringLiteral("297"));
+    QCOMPARE(w.form->text1(1), QStringLiteral("Italy"));
+    QCOMPARE(w.form->text1(13), QStringLiteral("39"));
 }
 
 void TestPickListCombos::leavingABoxCopiesOrEmptiesItsField()
@@ -182,6 +185,43 @@ void TestPickListCombos::leavingABoxCopiesOrEmptiesItsField()
     w.tab();
     QCOMPARE(w.form->text1(7), QStringLiteral("Motel by the sea"));
     QCOMPARE(type->currentText(), QStringLiteral("Motel by the sea"));
+}
+
+void TestPickListCombos::leavingTakesAnEntryThatDiffersOnlyInCase_data()
+{
+    QTest::addColumn<int>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<QString>("telCode");
+    QTest::newRow("country") << 0 << QStringLiteral("united kingdom") << QStringLiteral("United Kingdom") << QStringLiteral("44");
+    QTest::newRow("country in capitals") << 0 << QStringLiteral("ITALY") << QStringLiteral("Italy") << QStringLiteral("39");
+    QTest::newRow("unknown country") << 0 << QStringLiteral("oz") << QStringLiteral("oz") << QStringLiteral("1");
+    QTest::newRow("type") << 1 << QStringLiteral("HOSTEL") << QStringLiteral("Hostel") << QStringLiteral("1");
+    QTest::newRow("not an entry") << 1 << QStringLiteral("HOSTELS") << QStringLiteral("HOSTELS") << QStringLiteral("1");
+}
+
+void TestPickListCombos::leavingTakesAnEntryThatDiffersOnlyInCase()
+{
+    QFETCH(int, box);
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    QFETCH(QString, telCode);
+    TestFolder folder;
+    FormWindow w;
+    PickLists lists = sampleLists();
+    lists.lists[0].append(QStringLiteral("United Kingdom"));
+    lists.telephoneCodes.append(QStringLiteral("44"));
+    w.form->LoadPickLists(lists);
+    w.form->setText1(13, QStringLiteral("1"));
+    QComboBox* combo = w.combo(box);
+    w.enter(combo);
+    // Typed key by key, completion and all, as the user does.
+    for (const QChar ch : typed)
+        QTest::keyClick(combo, ch.toLatin1());
+    w.tab();
+    QCOMPARE(combo->currentText(), kept);
+    QCOMPARE(w.form->text1(EntryForm::fieldOfCombo(box)), kept);
+    QCOMPARE(w.form->text1(13), telCode);
 }
 
 QTEST_MAIN(TestPickListCombos)

@@ -53,6 +53,9 @@ public:
 
     EditHistory* history() const { return m_history; }
 
+    // Whether the form holds a record picked from the list (Ctrl+Return replaces it then).
+    bool formHoldsListedRecord() const { return m_formHoldsShown; }
+
     // Copies a row (0-based) into the form and names it in the window caption.
     void ShowRecord(int row);
     // A record picked in the list: when the form holds unsaved edits of the record it shows,

@@ -1,6 +1,7 @@
 #include "ui/entry/EntryForm.h"
 
 #include "store/PickLists.h"
+#include "ui/entry/CommentsBox.h"
 #include "ui/entry/DateVisitedPicker.h"
 #include "ui/entry/EntryLineEdit.h"
 #include "ui/entry/PickListComboBox.h"
@@ -15,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QShortcut>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -63,7 +65,7 @@ constexpr FieldPlace kFields[] = {
 constexpr int kComboField[EntryForm::ComboCount] = {1, 7, 6, 10, 16, 17, 18};
 constexpr int kFaxField = 30;
 constexpr int kTelCodeField = 13;
-constexpr int kCommentsLines = 3;
+constexpr int kCommentsField = CommentsBox::Field;
 
 } // namespace
 
@@ -74,6 +76,7 @@ EntryForm::EntryForm(ShellOpen open, QWidget* parent) : QFrame(parent), m_open(s
     buildToolbar1();
     buildLayout();
     setTabOrder();
+    buildShortcuts();
 
     m_telephoneFax = new TelephoneFaxSwitch(m_command2, m_label1[TelephoneCaption], m_text1[3], m_text1[kFaxField], this);
     m_webAndEmail = new WebAndEmailChecks(m_text1[14], m_text1[15], this);
@@ -102,7 +105,10 @@ void EntryForm::buildControls()
         caption->setObjectName(QStringLiteral("Label1(%1)").arg(place.label));
         m_label1[place.label] = caption;
         QWidget* control = nullptr;
-        if (place.kind == Kind::Text) {
+        if (place.kind == Kind::Text && place.index == kCommentsField) {
+            m_comments = new CommentsBox(this);
+            control = m_comments;
+        } else if (place.kind == Kind::Text) {
             auto* box = new EntryLineEdit(place.index, this);
             m_text1[place.index] = box;
             control = box;
@@ -110,6 +116,7 @@ void EntryForm::buildControls()
             auto* combo = new PickListComboBox(place.index, m_text1[kComboField[place.index]], this);
             m_combo1[place.index] = combo;
             control = combo;
+            combo->setCaption(caption->text());
         }
         control->setAccessibleName(caption->text());
         caption->setBuddy(control);
@@ -120,17 +127,13 @@ void EntryForm::buildControls()
     m_label1[14]->setToolTip(priceTip);
     m_text1[20]->setToolTip(priceTip);
 
-    // Text boxes as high as the combo boxes, so that the captions of a row stand in line.
-    const int controlHeight = m_combo1[0]->sizeHint().height();
+    // Text boxes as high as the combo boxes, so that the captions of a row stand in line, and
+    // as wide as a combo box at its narrowest, so that a small window still shows a few words.
+    const QSize comboSize = m_combo1[0]->minimumSizeHint();
     for (QLineEdit* box : m_text1) {
         if (box != nullptr)
-            box->setMinimumHeight(qMax(controlHeight, box->sizeHint().height()));
+            box->setMinimumSize(comboSize.width(), qMax(comboSize.height(), box->sizeHint().height()));
     }
-
-    // Comments: one line of text in a box three lines high, across the whole form.
-    QLineEdit* comments = m_text1[12];
-    comments->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    comments->setMinimumHeight(QFontMetrics(comments->font()).lineSpacing() * kCommentsLines + 8);
 
     m_command2 = new QToolButton(this);
     m_command2->setObjectName(QStringLiteral("Command2"));
@@ -166,14 +169,17 @@ void EntryForm::buildToolbar1()
         void (EntryForm::*signal)();
     };
     const Button buttons[] = {
-        {"Add", "Add the form as a new record", Toolbar1Icons::Picture::Add, &EntryForm::addRequested},
-        {"Replace", "Replace the selected record with the form", Toolbar1Icons::Picture::Replace,
+        {"&Add", "Add the form as a new record", Toolbar1Icons::Picture::Add, &EntryForm::addRequested},
+        {"&Replace", "Replace the selected record with the form", Toolbar1Icons::Picture::Replace,
          &EntryForm::replaceRequested},
-        {"Clear", "Empty the form", Toolbar1Icons::Picture::Clear, &EntryForm::clearRequested},
+        {"&Clear", "Empty the form", Toolbar1Icons::Picture::Clear, &EntryForm::clearRequested},
     };
     for (const Button& button : buttons) {
-        const QString caption = QString::fromLatin1(button.caption);
+        // The caption underlines its mnemonic (Alt+A, Alt+R, Alt+C); names go without the "&".
+        const QString mnemonicCaption = QString::fromLatin1(button.caption);
+        const QString caption = QString(mnemonicCaption).remove(u'&');
         QAction* action = m_toolbar1->addAction(Toolbar1Icons::icon(button.picture), caption);
+        action->setIconText(mnemonicCaption);
         action->setObjectName(caption);
         action->setToolTip(QString::fromLatin1(button.tip));
         const auto signal = button.signal;
@@ -182,6 +188,8 @@ void EntryForm::buildToolbar1()
             widget->setObjectName(QStringLiteral("Toolbar1 ") + caption);
             widget->setAccessibleName(caption);
             widget->setToolTip(action->toolTip());
+            // A toolbar's buttons take no focus of their own; these are reached by Tab.
+            widget->setFocusPolicy(Qt::TabFocus);
         }
     }
 
@@ -209,7 +217,7 @@ void EntryForm::buildLayout()
         } else {
             cell->addWidget(m_label1[place.label]);
         }
-        QWidget* control = place.kind == Kind::Text ? static_cast<QWidget*>(m_text1[place.index])
+        QWidget* control = place.kind == Kind::Text ? text1Box(place.index)
                                                     : static_cast<QWidget*>(m_combo1[place.index]);
         cell->addWidget(control);
         return cell;
@@ -241,9 +249,19 @@ void EntryForm::buildLayout()
         grid->addLayout(cellFor(place), gridRow, column, 1, place.columns);
         column += place.columns;
     }
+    // The Comments row takes the height that a taller window gives.
+    grid->setRowStretch(gridRow, 1);
     outer->addLayout(firstRow);
-    outer->addLayout(grid);
-    outer->addStretch(1);
+    outer->addLayout(grid, 1);
+}
+
+void EntryForm::buildShortcuts()
+{
+    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, &EntryForm::commitRequested);
+    }
 }
 
 void EntryForm::setTabOrder()
@@ -254,7 +272,7 @@ void EntryForm::setTabOrder()
     for (const FieldPlace& place : kFields) {
         if (place.label == TelephoneCaption)
             order.append(m_command2);
-        order.append(place.kind == Kind::Text ? static_cast<QWidget*>(m_text1[place.index])
+        order.append(place.kind == Kind::Text ? text1Box(place.index)
                                               : static_cast<QWidget*>(m_combo1[place.index]));
         if (place.kind == Kind::Text && place.index == 5)
             order.append(m_dtPicker1);
@@ -269,13 +287,19 @@ void EntryForm::setTabOrder()
 
 QString EntryForm::text1(int index) const
 {
-    QLineEdit* box = text1Box(index);
+    if (index == kCommentsField)
+        return m_comments->text();
+    QLineEdit* box = (index >= 0 && index < TextCount) ? m_text1[index] : nullptr;
     return box != nullptr ? box->text() : QString();
 }
 
 void EntryForm::setText1(int index, const QString& text)
 {
-    QLineEdit* box = text1Box(index);
+    if (index == kCommentsField) {
+        m_comments->setText(text);
+        return;
+    }
+    QLineEdit* box = (index >= 0 && index < TextCount) ? m_text1[index] : nullptr;
     if (box == nullptr)
         return;
     box->setText(text);
@@ -285,8 +309,10 @@ void EntryForm::setText1(int index, const QString& text)
     }
 }
 
-QLineEdit* EntryForm::text1Box(int index) const
+QWidget* EntryForm::text1Box(int index) const
 {
+    if (index == kCommentsField)
+        return m_comments;
     return (index >= 0 && index < TextCount) ? m_text1[index] : nullptr;
 }
 
@@ -321,6 +347,7 @@ void EntryForm::ClearEntryFields()
         if (box != nullptr)
             box->clear();
     }
+    m_comments->clear();
     for (PickListComboBox* combo : m_combo1)
         combo->showValue(QString());
 }

@@ -7,6 +7,7 @@
 
 #include <array>
 
+class CommentsBox;
 class DateVisitedPicker;
 class PickListComboBox;
 class PlaceLinkField;
@@ -53,8 +54,9 @@ public:
     // Fills the seven pick-list boxes and List1 (the telephone codes).
     void LoadPickLists(const PickLists& lists);
 
-    // Text1(index) itself, or nullptr for an index that has no box.
-    QLineEdit* text1Box(int index) const;
+    // Text1(index) itself, or nullptr for an index that has no box. Comments (12) is a
+    // wrapping text box; every other member is a line edit.
+    QWidget* text1Box(int index) const;
 
     // The index of the hidden Text1 box that holds the value of Combo1(box), or -1.
     static int fieldOfCombo(int box);
@@ -77,14 +79,19 @@ signals:
     void addRequested();
     void replaceRequested();
     void clearRequested();
+    // Ctrl+Return anywhere in the form: Add or Replace, as the window knows which record the
+    // form shows.
+    void commitRequested();
 
 private:
     void buildControls();
     void buildLayout();
     void buildToolbar1();
     void setTabOrder();
+    void buildShortcuts();
 
     std::array<QLineEdit*, TextCount> m_text1{};
+    CommentsBox* m_comments = nullptr;
     std::array<PickListComboBox*, ComboCount> m_combo1{};
     std::array<QLabel*, 21> m_label1{};
     QListWidget* m_list1 = nullptr;

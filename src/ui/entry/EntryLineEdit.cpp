@@ -28,18 +28,20 @@ void EntryLineEdit::keyPressEvent(QKeyEvent* event)
         return;
     }
     const QString typed = event->text();
-    if (typed.isEmpty() || typed.front().unicode() < 32 || typed.front().unicode() == 127
-        || FieldKeyRules::isShortcut(event->modifiers())) {
+    switch (FieldKeyRules::kindOf(typed, event->modifiers())) {
+    case FieldKeyRules::KeyKind::Editing:
         QLineEdit::keyPressEvent(event);
         return;
+    case FieldKeyRules::KeyKind::Foreign:
+        // Left to the window (a mnemonic, say); the box would otherwise type the letter.
+        event->ignore();
+        return;
+    case FieldKeyRules::KeyKind::Typing:
+        break;
     }
     if (typed.size() != 1) {
         // Composed input: keep only what the file can store.
-        QString kept;
-        for (const QChar ch : typed) {
-            if (FieldKeyRules::isStorable(ch))
-                kept.append(ch);
-        }
+        const QString kept = FieldKeyRules::storablePart(typed);
         if (!kept.isEmpty())
             insert(kept);
         event->accept();

@@ -9,10 +9,33 @@ bool isStorable(QChar ch)
     return ch != u'|' && Cp1252::canEncode(ch);
 }
 
+QString storablePart(QStringView text)
+{
+    QString kept;
+    for (const QChar ch : text) {
+        if (isStorable(ch))
+            kept.append(ch);
+    }
+    return kept;
+}
+
 bool isShortcut(Qt::KeyboardModifiers modifiers)
 {
     const bool control = modifiers.testAnyFlags(Qt::ControlModifier | Qt::MetaModifier);
     return control && !modifiers.testFlag(Qt::AltModifier);
+}
+
+KeyKind kindOf(QStringView text, Qt::KeyboardModifiers modifiers)
+{
+    if (text.isEmpty() || text.front().unicode() < 32 || text.front().unicode() == 127)
+        return KeyKind::Editing;
+    const bool control = modifiers.testFlag(Qt::ControlModifier);
+    const bool alt = modifiers.testFlag(Qt::AltModifier);
+    if (modifiers.testFlag(Qt::MetaModifier) || (alt && !control))
+        return KeyKind::Foreign;
+    if (control && !alt)
+        return KeyKind::Editing;
+    return KeyKind::Typing;
 }
 
 QChar capitalOf(QChar ch)

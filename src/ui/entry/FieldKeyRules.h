@@ -2,6 +2,7 @@
 
 #include <QChar>
 #include <QtCore/qnamespace.h>
+#include <QString>
 #include <QStringView>
 
 // What a typed character does in an entry box of the form, decided before the box inserts it.
@@ -32,9 +33,22 @@ inline constexpr int Email = 15;
 // because either would corrupt the database file.
 bool isStorable(QChar ch);
 
+// The characters of a composed input that a field can store, in their order.
+QString storablePart(QStringView text);
+
 // Whether a key with these modifiers is a command (Ctrl+V) rather than a character; AltGr
 // arrives as Ctrl+Alt on Windows and types characters.
 bool isShortcut(Qt::KeyboardModifiers modifiers);
+
+// What a key press is to an entry box, by the text it carries and the modifiers held.
+enum class KeyKind {
+    Typing,  // inserts its text: the key rules of the field apply
+    Editing, // no text to insert, or a command of the box itself (Ctrl+V, arrows, Backspace)
+    Foreign  // Alt+letter or Meta+letter: a mnemonic or window command, never typed
+};
+
+// Only Alt or Meta without Ctrl makes a letter foreign, since AltGr is Ctrl+Alt.
+KeyKind kindOf(QStringView text, Qt::KeyboardModifiers modifiers);
 
 // The capital of a lower-case letter when Windows-1252 has that capital; ch itself otherwise.
 QChar capitalOf(QChar ch);

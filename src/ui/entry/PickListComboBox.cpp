@@ -58,6 +58,12 @@ void PickListComboBox::setTelephoneCodes(QListWidget* codes, QLineEdit* telCode)
     m_telCode = telCode;
 }
 
+void PickListComboBox::setCaption(const QString& caption)
+{
+    setAccessibleName(caption);
+    lineEdit()->setAccessibleName(caption);
+}
+
 void PickListComboBox::setEntries(const QStringList& entries)
 {
     const QSignalBlocker blocker(this);
@@ -100,6 +106,12 @@ void PickListComboBox::focusOutEvent(QFocusEvent* event)
         leave();
 }
 
+int PickListComboBox::entryMatching(const QString& text) const
+{
+    const int exact = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    return exact >= 0 ? exact : findText(text, Qt::MatchFixedString);
+}
+
 void PickListComboBox::leave()
 {
     const QString text = currentText();
@@ -108,15 +120,18 @@ void PickListComboBox::leave()
         m_field->clear();
         return;
     }
-    if (m_box == CountryBox) {
-        const int entry = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-        if (entry >= 0) {
-            CopyComboToField(entry);
-            return;
+    // A text that is an entry but for its letter case takes the entry as the list spells it.
+    const int entry = entryMatching(text);
+    if (entry >= 0) {
+        if (itemText(entry) != text) {
+            setCurrentIndex(entry);
+            setEditText(itemText(entry));
         }
-        // A country the list does not know leaves Tel Code as the user has it.
+        CopyComboToField(entry);
+        return;
     }
-    // A text that is not in the list is kept as typed.
+    // A text that is not in the list is kept as typed; for the Country box, Tel Code stays as
+    // the user has it.
     m_field->setText(text);
 }
 
@@ -128,10 +143,16 @@ void PickListComboBox::resetCompletion()
 void PickListComboBox::keyPressEvent(QKeyEvent* event)
 {
     const QString typed = event->text();
-    if (typed.isEmpty() || typed.front().unicode() < 32 || typed.front().unicode() == 127
-        || FieldKeyRules::isShortcut(event->modifiers())) {
+    switch (FieldKeyRules::kindOf(typed, event->modifiers())) {
+    case FieldKeyRules::KeyKind::Editing:
         QComboBox::keyPressEvent(event);
         return;
+    case FieldKeyRules::KeyKind::Foreign:
+        // Left to the window (a mnemonic, say); the box would otherwise type the letter.
+        event->ignore();
+        return;
+    case FieldKeyRules::KeyKind::Typing:
+        break;
     }
     for (const QChar ch : typed) {
         if (!FieldKeyRules::isStorable(ch)) {

@@ -23,6 +23,10 @@ public:
     // the Tel Code box they go to.
     void setTelephoneCodes(QListWidget* codes, QLineEdit* telCode);
 
+    // The caption the box is known by: screen readers name both the box and its editor by it,
+    // so that the box is announced by what it asks for rather than by what it holds.
+    void setCaption(const QString& caption);
+
     // Replaces the list entries; the text shown and the field stay as they are.
     void setEntries(const QStringList& entries);
 
@@ -44,6 +48,7 @@ protected:
 private:
     bool complete(QChar typed);
     void leave();
+    int entryMatching(const QString& text) const;
     void resetCompletion();
 
     int m_box;

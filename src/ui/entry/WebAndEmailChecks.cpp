@@ -21,6 +21,29 @@ WebAndEmailChecks::WebAndEmailChecks(QLineEdit* web, QLineEdit* email, QObject* 
 {
     m_web->installEventFilter(this);
     m_email->installEventFilter(this);
+    connect(m_web, &QLineEdit::textEdited, this, &WebAndEmailChecks::dropOfferedPrefix);
+}
+
+QString WebAndEmailChecks::webAfterEdit(const QString& text)
+{
+    const QString prefix = webPrefix();
+    if (!text.startsWith(prefix))
+        return text;
+    const QStringView rest = QStringView(text).mid(prefix.size());
+    if (rest.startsWith(u"http://", Qt::CaseInsensitive) || rest.startsWith(u"https://", Qt::CaseInsensitive))
+        return rest.toString();
+    return text;
+}
+
+void WebAndEmailChecks::dropOfferedPrefix()
+{
+    const QString text = m_web->text();
+    const QString kept = webAfterEdit(text);
+    if (kept == text)
+        return;
+    const int caret = m_web->cursorPosition() - int(text.size() - kept.size());
+    m_web->setText(kept);
+    m_web->setCursorPosition(qMax(0, caret));
 }
 
 QString WebAndEmailChecks::webOnLeaving(const QString& text)

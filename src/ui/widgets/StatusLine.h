@@ -8,6 +8,7 @@ class QTimer;
 
 // The status line Label10 with its clearing timer Timer1. The online commands write their
 // progress and results into it; a text they mark as pending is taken away at the next tick.
+// Screen readers see the line as a status bar that announces each new text.
 class StatusLine : public QObject
 {
     Q_OBJECT

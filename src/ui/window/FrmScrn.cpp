@@ -79,6 +79,8 @@ FrmScrn::FrmScrn(const ProgramValues& values, ShellOpen open, QWidget* parent)
     connect(m_form, &EntryForm::addRequested, this, [this] { m_commands->toolbar1Click(1); });
     connect(m_form, &EntryForm::replaceRequested, this, [this] { m_commands->toolbar1Click(2); });
     connect(m_form, &EntryForm::clearRequested, this, [this] { m_commands->toolbar1Click(3); });
+    connect(m_form, &EntryForm::commitRequested, this,
+            [this] { m_commands->toolbar1Click(m_commands->formHoldsListedRecord() ? 2 : 1); });
     connect(m_listView1, &RecordListView::fillFormRequested, m_commands, &EntryCommands::pickRecord);
     connect(m_listView1, &RecordListView::otherMenuRequested, this,
             [this](const QPoint& where) { m_tother->popup(where); });
@@ -197,12 +199,13 @@ void FrmScrn::buildTabs()
     viewLayout->addWidget(m_listView1);
 
     m_form = new EntryForm(m_open);
-    // The form keeps its own size; a window made smaller than it scrolls instead of squeezing it.
     auto* editPage = new QScrollArea;
     editPage->setObjectName(QStringLiteral("EditTab"));
     editPage->setWidgetResizable(true);
     editPage->setFrameShape(QFrame::NoFrame);
     editPage->setWidget(m_form);
+    // The window never gets smaller than the form needs, so no control of it is squeezed.
+    editPage->setMinimumSize(m_form->minimumSizeHint());
 
     m_userTab = new UserTab;
 
