@@ -4,6 +4,8 @@
 #include "ui/entry/FieldCharacterValidator.h"
 #include "ui/entry/FieldKeyRules.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -28,12 +30,45 @@ QChar shifted(QChar ch, int shift)
     return Cp1252::toUnicode(QByteArrayView(&byte, 1)).front();
 }
 
+// How a screen reader sees a pick-list box: named by its caption, holding its text as value.
+// (Qt's own combo box interface names an editable box by its text on some platforms.)
+class PickListAccessible : public QAccessibleWidget
+{
+public:
+    explicit PickListAccessible(QComboBox* box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        auto* box = static_cast<QComboBox*>(widget());
+        if (t == QAccessible::Value)
+            return box->currentText();
+        if (t == QAccessible::Name && !box->accessibleName().isEmpty())
+            return box->accessibleName();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface* pickListInterface(const QString&, QObject* object)
+{
+    auto* box = qobject_cast<PickListComboBox*>(object);
+    return box != nullptr ? new PickListAccessible(box) : nullptr;
+}
+
 } // namespace
 
 PickListComboBox::PickListComboBox(int box, QLineEdit* field, QWidget* parent)
     : QComboBox(parent), m_box(box), m_field(field)
 {
     setObjectName(QStringLiteral("Combo1(%1)").arg(box));
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(pickListInterface);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
+    // An interface made while this was still a plain combo box is dropped for ours.
+    if (QAccessibleInterface* face = QAccessible::queryAccessibleInterface(this);
+        face != nullptr && dynamic_cast<PickListAccessible*>(face) == nullptr)
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(face));
     setEditable(true);
     // The wheel over a box that the user is not editing scrolls the form instead (below).
     setFocusPolicy(Qt::StrongFocus);

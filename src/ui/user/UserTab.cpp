@@ -24,6 +24,18 @@ QLabel* makeLabel(const QString& objectName, const QString& text, QWidget* paren
     return label;
 }
 
+// Labels whose text arrives after the window is laid out (the versions, the installation ID)
+// keep a width of their own, so that the window's smallest size does not depend on when
+// they were filled.
+constexpr int kVersionChars = 10;
+constexpr int kIdentityChars = 14;
+
+void reserveWidth(QLabel* label, int characters)
+{
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QLatin1Char('0')) * characters);
+    label->setSizePolicy(QSizePolicy::Ignored, label->sizePolicy().verticalPolicy());
+}
+
 } // namespace
 
 UserTab::UserTab(QWidget* parent) : QWidget(parent)
@@ -57,6 +69,7 @@ UserTab::UserTab(QWidget* parent) : QWidget(parent)
     versionRow->addWidget(m_label8);
     for (int i = 0; i < 2; ++i) {
         m_label9[i] = makeLabel(indexed("Label9", i), QString(), m_frame7);
+        reserveWidth(m_label9[i], kVersionChars);
         m_label9[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
         versionRow->addWidget(m_label9[i]);
     }
@@ -70,6 +83,7 @@ UserTab::UserTab(QWidget* parent) : QWidget(parent)
     m_label2 = makeLabel(QStringLiteral("Label2"), QString(), m_frame5);
     m_label2->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_label2->setAccessibleName(QStringLiteral("MAC ID"));
+    reserveWidth(m_label2, kIdentityChars);
     accountRow->addWidget(m_label7);
     accountRow->addWidget(m_label2, 1);
 
