@@ -2,11 +2,28 @@
 
 #include "store/Cp1252.h"
 
+#include <algorithm>
 #include <bit>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #define ROAMLOG_SSE2_SCAN 1
+#endif
+
+#ifdef ROAMLOG_SSE2_SCAN
+namespace {
+
+// Set bits of a 16-bit mask, in a few instructions also where the processor has no popcount
+// (std::popcount becomes a library call then).
+inline int bitCount16(unsigned x)
+{
+    x = x - ((x >> 1) & 0x5555u);
+    x = (x & 0x3333u) + ((x >> 2) & 0x3333u);
+    x = (x + (x >> 4)) & 0x0F0Fu;
+    return int((x + (x >> 8)) & 0x1Fu);
+}
+
+} // namespace
 #endif
 
 TravelRecord::TravelRecord() : m_data(RecordColumns::StoredCount, '|')
@@ -47,18 +64,31 @@ int TravelRecord::findSeparators(QByteArrayView line, Ends& ends)
     int column = 0;
     qsizetype i = 0;
 #ifdef ROAMLOG_SSE2_SCAN
-    // 16 bytes at a time: the mask of the separators among them, taken bit by bit.
+    // 16 bytes at a time. The positions of the separators among them are written four at a
+    // time without a branch per separator (fields are short, so a block rarely holds more);
+    // the array has room for the positions written beyond the count.
     const __m128i bar = _mm_set1_epi8('|');
-    for (; i + 16 <= size; i += 16) {
+    std::array<int, RecordColumns::StoredCount + 16> found;
+    for (; i + 16 <= size && column < RecordColumns::StoredCount; i += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
         auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, bar)));
-        while (mask != 0) {
-            ends[size_t(column)] = int(i + std::countr_zero(mask));
-            if (++column == RecordColumns::StoredCount)
-                return column;
+        const int count = bitCount16(mask);
+        int* out = found.data() + column;
+        for (int j = 0; j < 4; ++j) {
+            out[j] = int(i) + std::countr_zero(mask | 0x10000u);
             mask &= mask - 1;
         }
+        for (int j = 4; j < count; ++j) {
+            out[j] = int(i) + std::countr_zero(mask);
+            mask &= mask - 1;
+        }
+        column += count;
     }
+    if (column >= RecordColumns::StoredCount) {
+        std::copy_n(found.begin(), RecordColumns::StoredCount, ends.begin());
+        return RecordColumns::StoredCount;
+    }
+    std::copy_n(found.begin(), column, ends.begin());
 #endif
     for (; i < size; ++i) {
         if (data[i] == '|') {
