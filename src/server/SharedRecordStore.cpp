@@ -151,7 +151,9 @@ QSqlDatabase SharedRecordStore::connection()
         db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=10000"_s);
     }
     t_connections.names << name;
-    if (db.open() && m_dialect.engine() == SqlDialect::Engine::Sqlite) {
+    if (db.open() && m_dialect.engine() == SqlDialect::Engine::Postgres)
+        QSqlQuery(db).exec(u"SET client_min_messages TO WARNING"_s); // no notices on the console
+    if (db.isOpen() && m_dialect.engine() == SqlDialect::Engine::Sqlite) {
         // Readers never wait for the writer, and a commit need not wait for the disk.
         QSqlQuery(db).exec(u"PRAGMA journal_mode=WAL"_s);
         QSqlQuery(db).exec(u"PRAGMA synchronous=NORMAL"_s);
