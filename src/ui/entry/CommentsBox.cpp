@@ -81,17 +81,8 @@ void CommentsBox::keyPressEvent(QKeyEvent* event)
         return;
     }
     const QString typed = event->text();
-    switch (FieldKeyRules::kindOf(typed, event->modifiers())) {
-    case FieldKeyRules::KeyKind::Editing:
-        QPlainTextEdit::keyPressEvent(event);
+    if (FieldKeyRules::tookNonTypingKey(event, [this](QKeyEvent* key) { QPlainTextEdit::keyPressEvent(key); }))
         return;
-    case FieldKeyRules::KeyKind::Foreign:
-        // Left to the window (a mnemonic, say); the box would otherwise type the letter.
-        event->ignore();
-        return;
-    case FieldKeyRules::KeyKind::Typing:
-        break;
-    }
     if (typed.size() != 1) {
         insertPlainText(FieldKeyRules::storablePart(typed));
         event->accept();

@@ -28,17 +28,8 @@ void EntryLineEdit::keyPressEvent(QKeyEvent* event)
         return;
     }
     const QString typed = event->text();
-    switch (FieldKeyRules::kindOf(typed, event->modifiers())) {
-    case FieldKeyRules::KeyKind::Editing:
-        QLineEdit::keyPressEvent(event);
+    if (FieldKeyRules::tookNonTypingKey(event, [this](QKeyEvent* key) { QLineEdit::keyPressEvent(key); }))
         return;
-    case FieldKeyRules::KeyKind::Foreign:
-        // Left to the window (a mnemonic, say); the box would otherwise type the letter.
-        event->ignore();
-        return;
-    case FieldKeyRules::KeyKind::Typing:
-        break;
-    }
     if (typed.size() != 1) {
         // Composed input: keep only what the file can store.
         const QString kept = FieldKeyRules::storablePart(typed);

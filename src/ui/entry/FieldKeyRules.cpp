@@ -2,11 +2,28 @@
 
 #include "store/Cp1252.h"
 
+#include <QKeyEvent>
+
 namespace FieldKeyRules {
 
 bool isStorable(QChar ch)
 {
     return ch != u'|' && Cp1252::canEncode(ch);
+}
+
+bool tookNonTypingKey(QKeyEvent* event, const std::function<void(QKeyEvent*)>& edit)
+{
+    switch (kindOf(event->text(), event->modifiers())) {
+    case KeyKind::Editing:
+        edit(event);
+        return true;
+    case KeyKind::Foreign:
+        event->ignore();
+        return true;
+    case KeyKind::Typing:
+        break;
+    }
+    return false;
 }
 
 QString storablePart(QStringView text)

@@ -2,6 +2,10 @@
 
 #include <QChar>
 #include <QtCore/qnamespace.h>
+
+#include <functional>
+
+class QKeyEvent;
 #include <QString>
 #include <QStringView>
 
@@ -32,6 +36,11 @@ inline constexpr int Email = 15;
 // No field may hold the stored line's separator or a character that Windows-1252 lacks,
 // because either would corrupt the database file.
 bool isStorable(QChar ch);
+
+// For a key that types no text: hands it to `edit` (the box's own handling of Ctrl+V, arrows
+// or Backspace), or leaves an Alt or Meta letter to the window, which the box would otherwise
+// type; true then. False for a key that types, which the field's rules decide on.
+bool tookNonTypingKey(QKeyEvent* event, const std::function<void(QKeyEvent*)>& edit);
 
 // The characters of a composed input that a field can store, in their order.
 QString storablePart(QStringView text);

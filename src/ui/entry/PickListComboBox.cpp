@@ -178,17 +178,8 @@ void PickListComboBox::resetCompletion()
 void PickListComboBox::keyPressEvent(QKeyEvent* event)
 {
     const QString typed = event->text();
-    switch (FieldKeyRules::kindOf(typed, event->modifiers())) {
-    case FieldKeyRules::KeyKind::Editing:
-        QComboBox::keyPressEvent(event);
+    if (FieldKeyRules::tookNonTypingKey(event, [this](QKeyEvent* key) { QComboBox::keyPressEvent(key); }))
         return;
-    case FieldKeyRules::KeyKind::Foreign:
-        // Left to the window (a mnemonic, say); the box would otherwise type the letter.
-        event->ignore();
-        return;
-    case FieldKeyRules::KeyKind::Typing:
-        break;
-    }
     for (const QChar ch : typed) {
         if (!FieldKeyRules::isStorable(ch)) {
             event->accept();
