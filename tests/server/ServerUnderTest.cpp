@@ -65,9 +65,10 @@ QString ServerUnderTest::log() const
 QString ServerUnderTest::admin(const QStringList& command) const
 {
     QProcess tool;
-    tool.setProcessChannelMode(QProcess::MergedChannels);
+    // Standard error comes after the whole output, so that a driver's notice cannot land in the
+    // middle of a CSV export.
     tool.start(program(), command + QStringList{u"--database"_s, m_database});
     if (!tool.waitForFinished(30000))
         tool.kill();
-    return QString::fromUtf8(tool.readAll());
+    return QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
 }

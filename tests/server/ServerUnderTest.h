@@ -28,7 +28,8 @@ public:
     quint16 port() const;
     QString log() const; // everything the server printed so far
 
-    // An admin command on the same database ("stats", "export", "ban 123"...): its output.
+    // An admin command on the same database ("stats", "export", "ban 123"...): its standard
+    // output, then what it wrote to standard error (refusals, driver notices).
     QString admin(const QStringList& command) const;
 
 private:
