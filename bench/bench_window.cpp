@@ -1,6 +1,7 @@
 // The main window with a full record list (32,767 records), offscreen: how long the list takes to
 // paint after the load, a sort by one column, a click that shows a record in the form, and
-// Replace / Remove with the rewrite of the whole file. Also reports the resident memory.
+// Replace / Remove with the rewrite of the whole file, and a keystroke in the search box.
+// Also reports the resident memory.
 #include "GeneratedLog.h"
 #include "settings/ProgramValues.h"
 #include "store/DatabaseFile.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QSettings>
 #include <QStandardPaths>
@@ -150,6 +152,52 @@ void BM_Remove(benchmark::State& state)
     }
 }
 
+QLineEdit* searchBox(FrmScrn& window)
+{
+    return window.findChild<QLineEdit*>(QStringLiteral("SearchBox"));
+}
+
+// One keystroke in the search box with the list repainted: the text goes through the prefixes
+// of a search, as typed letter by letter, and starts again from an empty box.
+void BM_SearchKeystroke(benchmark::State& state)
+{
+    FrmScrn& window = *fixture().window;
+    QLineEdit* box = searchBox(window);
+    const QString typed = QString::fromUtf8(state.range(0) == 0 ? "cafe lisboa" : "hotel 1234");
+    qsizetype length = 0;
+    int shownRows = 0;
+    for (auto _ : state) {
+        length = (length + 1) % (typed.size() + 1);
+        box->setText(typed.left(length));
+        QCoreApplication::processEvents();
+        paintList(window);
+        shownRows = window.listView1()->model()->rowCount();
+    }
+    state.SetLabel(typed.toStdString());
+    state.counters["rows_shown_last"] = shownRows;
+    box->clear();
+    if (window.listView1()->model()->rowCount() != window.store().rowCount())
+        state.SkipWithError("an empty search does not show every record");
+}
+
+// The first letter typed after a load, which prepares the folded text of every record.
+void BM_FirstSearchAfterLoad(benchmark::State& state)
+{
+    FrmScrn& window = *fixture().window;
+    QLineEdit* box = searchBox(window);
+    for (auto _ : state) {
+        state.PauseTiming();
+        box->clear();
+        window.LoadDatabase();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        box->setText(QStringLiteral("c"));
+        QCoreApplication::processEvents();
+        paintList(window);
+    }
+    box->clear();
+}
+
 void BM_ResidentMemory(benchmark::State& state)
 {
     fixture();
@@ -170,10 +218,12 @@ void BM_ResidentMemory(benchmark::State& state)
 
 BENCHMARK(BM_LoadDatabase)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListPaintedAfterLoad)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SortByHeader)->Arg(RecordColumns::Place)->Arg(RecordColumns::City)->Arg(RecordColumns::DateVisited)->Arg(RecordColumns::Comments)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortByHeader)->Arg(RecordColumns::Place)->Arg(RecordColumns::City)->Arg(RecordColumns::DateVisited)->Arg(RecordColumns::Comments)->Arg(RecordColumns::DateModified)->Arg(RecordColumns::Price)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ClickFillsForm)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Replace)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Remove)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchKeystroke)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstSearchAfterLoad)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ResidentMemory)->Iterations(1);
 
 int main(int argc, char** argv)
