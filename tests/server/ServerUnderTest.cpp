@@ -1,5 +1,7 @@
 #include "ServerUnderTest.h"
 
+#include "PostgresInstance.h"
+
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -31,6 +33,15 @@ QString ServerUnderTest::program()
 bool ServerUnderTest::isBuilt()
 {
     return !program().isEmpty() && QFileInfo(program()).isExecutable();
+}
+
+std::optional<QString> ServerUnderTest::testDatabase(const QString& sqliteFile, PostgresInstance& postgres)
+{
+    if (!onPostgres())
+        return sqliteFile;
+    if (!postgres.start())
+        return std::nullopt;
+    return postgres.databaseUrl();
 }
 
 bool ServerUnderTest::start(const QString& database, const QStringList& extra)

@@ -4,6 +4,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
+class PostgresInstance;
+
 // The real roamlog-server for the page and hostile-request tests: started on a free 127.0.0.1
 // port with the arguments a test gives (its database), ready once it printed its address, and
 // stopped with SIGTERM when the object goes, as a service manager stops it.
@@ -20,6 +24,10 @@ public:
     // The test runs on PostgreSQL instead of an SQLite file (ROAMLOG_TEST_ENGINE=postgresql),
     // so that the same tests cover both engines.
     static bool onPostgres() { return qEnvironmentVariable("ROAMLOG_TEST_ENGINE") == QStringLiteral("postgresql"); }
+
+    // The database a test runs on: the SQLite file, or on PostgreSQL the server started in
+    // postgres; nothing when that server cannot be started (postgres says why).
+    static std::optional<QString> testDatabase(const QString& sqliteFile, PostgresInstance& postgres);
 
     // "serve --listen 127.0.0.1:0 --database DATABASE" and the extra arguments.
     bool start(const QString& database, const QStringList& extra = {});

@@ -83,14 +83,11 @@ private slots:
         QVERIFY(m_dir.isValid());
         if (!ServerUnderTest::isBuilt())
             QSKIP("roamlog-server is not built");
-        QString database = m_dir.filePath(u"hostile.sqlite"_s);
-        if (ServerUnderTest::onPostgres()) {
-            if (!m_postgres.start())
-                QSKIP(qPrintable(m_postgres.skipReason()));
-            database = m_postgres.databaseUrl();
-        }
+        const auto database = ServerUnderTest::testDatabase(m_dir.filePath(u"hostile.sqlite"_s), m_postgres);
+        if (!database)
+            QSKIP(qPrintable(m_postgres.skipReason()));
         m_server = std::make_unique<ServerUnderTest>();
-        QVERIFY2(m_server->start(database), qPrintable(m_server->log()));
+        QVERIFY2(m_server->start(*database), qPrintable(m_server->log()));
         // One good record and post, so that the counts start above zero.
         QVERIFY(RawHttp::get(port(), addRecord("Good")).body.startsWith("ok"));
         QVERIFY(RawHttp::get(port(), forumPost("Hello", "Alice")).body.startsWith("ok"));

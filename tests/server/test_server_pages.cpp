@@ -109,14 +109,11 @@ private slots:
         QVERIFY(m_dir.isValid());
         if (!ServerUnderTest::isBuilt())
             QSKIP("roamlog-server is not built");
-        QString database = m_dir.filePath(u"pages.sqlite"_s);
-        if (ServerUnderTest::onPostgres()) {
-            if (!m_postgres.start())
-                QSKIP(qPrintable(m_postgres.skipReason()));
-            database = m_postgres.databaseUrl();
-        }
+        const auto database = ServerUnderTest::testDatabase(m_dir.filePath(u"pages.sqlite"_s), m_postgres);
+        if (!database)
+            QSKIP(qPrintable(m_postgres.skipReason()));
         m_server = std::make_unique<ServerUnderTest>();
-        QVERIFY2(m_server->start(database), qPrintable(m_server->log()));
+        QVERIFY2(m_server->start(*database), qPrintable(m_server->log()));
         m_fetcher.setTimeout(10000);
 
         m_hostileId = share(u"4711"_s, kAlias,
