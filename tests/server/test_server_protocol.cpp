@@ -26,10 +26,12 @@ class ServerProtocolTest : public QObject
     std::unique_ptr<PostgresInstance> m_postgres;
     std::unique_ptr<ServerUnderTest> m_server;
     QString m_database;
-    TextFetcher m_fetcher;
+    // Made anew for each test and dropped before the server stops: an idle keep-alive
+    // connection would hold the server's clean stop for its whole keep-alive time.
+    std::unique_ptr<TextFetcher> m_fetcher;
 
     QString script() const { return m_server->baseUrl() + u"cgi-bin/roamlog/roamlogdb.cgi?"_s; }
-    QString fetch(const QString& address) { return m_fetcher.FetchText(address).text; }
+    QString fetch(const QString& address) { return m_fetcher->FetchText(address).text; }
     QString add(const QString& mac, const QString& alias, const TravelRecord& record)
     {
         return fetch(ServerRequests::addRecordAddress(script(), mac, alias, record.RowToLine()));
@@ -72,9 +74,14 @@ private slots:
         QTest::newRow("postgresql") << u"postgresql"_s;
     }
     void initTestCase() { QVERIFY2(ServerUnderTest::isBuilt(), "roamlog-server is not built"); }
-    void init() { m_fetcher.setTimeout(10000); }
+    void init()
+    {
+        m_fetcher = std::make_unique<TextFetcher>();
+        m_fetcher->setTimeout(10000);
+    }
     void cleanup()
     {
+        m_fetcher.reset();
         m_server.reset();
         m_postgres.reset();
     }
@@ -98,7 +105,7 @@ private slots:
             QVERIFY(store.appendRow(record(place)));
         RecordSharing::Hooks hooks;
         hooks.sendRecord = [&](const QString& line) {
-            return m_fetcher.FetchText(ServerRequests::addRecordAddress(script(), u"4711"_s, u"Bob"_s, line));
+            return m_fetcher->FetchText(ServerRequests::addRecordAddress(script(), u"4711"_s, u"Bob"_s, line));
         };
         QString status;
         hooks.setStatus = [&](const QString& text) { status = text; };
@@ -198,7 +205,7 @@ private slots:
             m_database.clear();
             START();
         }
-        const FetchResult result = m_fetcher.FetchText(script() + query);
+        const FetchResult result = m_fetcher->FetchText(script() + query);
         // The program sees an error status as a failed request, or its body: never a token.
         QVERIFY2(result.failed || result.text.startsWith(u"error: "_s), qPrintable(result.text));
         QVERIFY2(!result.failed || result.reason.contains(u"Bad Request"_s), qPrintable(result.reason));
@@ -222,7 +229,7 @@ private slots:
     {
         m_database.clear();
         START({u"--current-version"_s, u"101"_s});
-        const FetchResult reply = m_fetcher.FetchText(ServerRequests::versionAddress(m_server->baseUrl()));
+        const FetchResult reply = m_fetcher->FetchText(ServerRequests::versionAddress(m_server->baseUrl()));
         QCOMPARE(reply.text, u"101"_s);
         QCOMPARE(VersionCheck::resultText(reply), u"There is a new version"_s);
     }
