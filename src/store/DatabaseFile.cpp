@@ -132,7 +132,12 @@ QByteArray DatabaseFile::rewrittenContent(const RecordTable& table)
     for (const QByteArray& line : table.unreadableLines())
         size += line.size() + 2;
     QByteArray out;
-    out.reserve(size);
+    out.reserve(size + DatabaseReader::kByteOrderMark.size());
+    // A load skips one byte order mark at the start, so a kept line that begins with one would
+    // lose it: such a file starts with one more. Encoded records are hex digits and never do.
+    if (table.rowCount() == 0 && !table.unreadableLines().isEmpty() &&
+        table.unreadableLines().front().startsWith(DatabaseReader::kByteOrderMark))
+        out += DatabaseReader::kByteOrderMark;
     QByteArray plain;
     for (int i = 0; i < table.rowCount(); ++i) {
         plain.truncate(0); // keeps the buffer for the next row

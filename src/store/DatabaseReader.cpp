@@ -13,8 +13,8 @@
 namespace {
 
 const QByteArrayView kKey(LineCodec::kApplicationTitle);
-constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
-constexpr qsizetype kMarkLength = qsizetype(sizeof(kByteOrderMark)) - 1;
+constexpr QByteArrayView kByteOrderMark = DatabaseReader::kByteOrderMark;
+constexpr qsizetype kMarkLength = kByteOrderMark.size();
 // Large enough that a read costs little per byte, small enough to stay in the cache.
 constexpr qsizetype kChunk = 1 << 20;
 // Below this a second thread costs more than it saves.

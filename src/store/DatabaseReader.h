@@ -11,6 +11,9 @@
 class DatabaseReader
 {
 public:
+    // Skipped once at the start of a file, as some editors write it.
+    static constexpr QByteArrayView kByteOrderMark{"\xEF\xBB\xBF", 3};
+
     // Reads the file at path into table (which may already hold rows: they stay first).
     static void readFile(const QString& path, RecordTable& table, LoadReport& report);
 

@@ -135,6 +135,22 @@ private slots:
         QCOMPARE(folder.bak(), content);
     }
 
+    // A kept line that itself begins with a byte order mark survives rewrites: the load skips
+    // only the one mark before it.
+    void rewriteKeepsALineThatStartsWithTheMark()
+    {
+        Folder folder;
+        const QByteArray kept = kBom + "??";
+        QVERIFY(folder.setPpd(kBom + kept + "\r\n"));
+        for (int round = 0; round < 2; ++round) {
+            RecordStore store(folder.path());
+            QCOMPARE(store.LoadDatabase().unreadableLines, 1);
+            QCOMPARE(store.table().unreadableLines(), QList<QByteArray>{kept});
+            QVERIFY(store.SaveAllRecords());
+            QCOMPARE(folder.ppd(), kBom + kept + "\r\n");
+        }
+    }
+
     // A large file is split between two threads: the rows keep the file's order, and the
     // lines that cannot be read stay in theirs, whichever half they fall in.
     void largeFileLoadsInOrder()
