@@ -1,19 +1,42 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Roamlog with its tests and runs every test.
+# Installs what is missing, builds Roamlog with its tests and runs every test; then runs the
+# core and server tests again under AddressSanitizer and UBSan, and each fuzz target for a
+# while from its corpus (when clang is there).
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/common.sh
-
-BUILD=build-test
 
 roamlog_install_packages "${ROAMLOG_PACKAGES[@]}" "${ROAMLOG_TEST_PACKAGES[@]}"
 
 launcher=()
 if command -v ccache >/dev/null 2>&1; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  # Paths relative to this checkout, so that every clone shares the cache.
+  export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 fi
-cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DROAMLOG_WERROR=ON "${launcher[@]}"
-cmake --build "$BUILD" -j "$(roamlog_jobs)"
-
+jobs=$(roamlog_jobs)
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$BUILD" --output-on-failure -j "$(roamlog_jobs)"
+
+roamlog_stage "Build and run every test"
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DROAMLOG_WERROR=ON "${launcher[@]}"
+cmake --build build-test -j "$jobs"
+ctest --test-dir build-test --output-on-failure -j "$jobs"
+
+roamlog_stage "Core and server tests under AddressSanitizer and UBSan"
+cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DROAMLOG_WERROR=ON \
+  -DROAMLOG_SANITIZE=ON -DROAMLOG_BUILD_BENCH=OFF "${launcher[@]}"
+cmake --build build-sanitize --target roamlog_core_tests -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  ctest --test-dir build-sanitize/core-tests --output-on-failure -j "$jobs"
+
+if command -v clang++ >/dev/null 2>&1; then
+  roamlog_stage "Fuzz targets, ${ROAMLOG_FUZZ_SECONDS:-30} s each"
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DROAMLOG_BUILD_FUZZ=ON \
+    -DROAMLOG_BUILD_TESTS=OFF -DROAMLOG_BUILD_BENCH=OFF "${launcher[@]}"
+  cmake --build build-fuzz --target roamlog_fuzz -j "$jobs"
+  roamlog_run_fuzzers build-fuzz/fuzz "${ROAMLOG_FUZZ_SECONDS:-30}" "$jobs" \
+    fuzz_decodeline fuzz_databasefile fuzz_picklists fuzz_csvreader
+else
+  echo "clang++ not found: the fuzz targets are not run" >&2
+fi
+roamlog_stage "All tests passed"

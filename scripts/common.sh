@@ -45,3 +45,51 @@ roamlog_install_packages() {
 roamlog_jobs() {
   nproc 2>/dev/null || echo 2
 }
+
+# A heading for each stage of a script, with the time since the script started.
+roamlog_stage() {
+  printf '\n==== %s (at %d s)\n' "$1" "$SECONDS"
+}
+
+# Runs each fuzz target for SECONDS from its corpus in fuzz/corpus, JOBS at a time. New inputs
+# and crash files go to a temporary folder, never into the checkout. Fails when one crashed.
+roamlog_run_fuzzers() {
+  local dir=$1 seconds=$2 jobs=$3
+  shift 3
+  local work running=() failed=0
+  work=$(mktemp -d)
+  for target in "$@"; do
+    mkdir -p "$work/$target/new"
+    "$dir/$target" -max_total_time="$seconds" -print_final_stats=1 \
+      -artifact_prefix="$work/$target/" "$work/$target/new" "fuzz/corpus/$target" \
+      >"$work/$target/log" 2>&1 &
+    running+=("$!:$target")
+    if [ "${#running[@]}" -ge "$jobs" ]; then
+      roamlog_fuzz_result "$work" "${running[0]}" || failed=1
+      running=("${running[@]:1}")
+    fi
+  done
+  for entry in "${running[@]}"; do
+    roamlog_fuzz_result "$work" "$entry" || failed=1
+  done
+  if [ "$failed" -eq 0 ]; then
+    rm -rf "$work"
+  else
+    echo "Crash inputs are kept in $work" >&2
+  fi
+  return "$failed"
+}
+
+# Waits for one fuzz run ("PID:TARGET") and says how it ended.
+roamlog_fuzz_result() {
+  local work=$1 pid=${2%%:*} target=${2#*:}
+  local runs
+  if wait "$pid"; then
+    runs=$(awk '/stat::number_of_executed_units/ {print $2}' "$work/$target/log")
+    echo "$target: ${runs:-?} runs, no finding"
+    return 0
+  fi
+  echo "$target: FAILED" >&2
+  tail -40 "$work/$target/log" >&2
+  return 1
+}
