@@ -18,6 +18,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 thread_local QElapsedTimer t_requestTimer;
+constexpr int kListenQueue = 1024;
 
 std::string utf8(const QString& text)
 {
@@ -92,6 +93,10 @@ HttpService::HttpService(SharedRecordStore& store, Options options)
     m_server->set_keep_alive_timeout(5);
     m_server->set_keep_alive_max_count(1000);
     m_server->set_payload_max_length(64 * 1024);
+    m_server->set_socket_options([this](socket_t socket) {
+        httplib::default_socket_options(socket);
+        m_listenSocket = std::intptr_t(socket);
+    });
     m_server->set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
         t_requestTimer.start();
         return httplib::Server::HandlerResponse::Unhandled;
@@ -187,6 +192,10 @@ bool HttpService::bind(QString* problem)
         m_boundPort = m_server->bind_to_any_port(host);
     else
         m_boundPort = m_server->bind_to_port(host, m_options.port) ? m_options.port : -1;
+    // The library listens with a queue of five; a burst of clients beyond that would wait
+    // seconds for the kernel to retry their handshakes. Listening again widens the queue.
+    if (m_boundPort > 0 && m_listenSocket != -1)
+        ::listen(socket_t(m_listenSocket), kListenQueue);
     if (m_boundPort <= 0)
         *problem = u"cannot listen on %1:%2 (address in use or not of this machine)"_s.arg(m_options.host).arg(m_options.port);
     return m_boundPort > 0;

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 
 namespace httplib {
@@ -40,4 +41,5 @@ private:
     Options m_options;
     std::unique_ptr<httplib::Server> m_server;
     int m_boundPort = -1;
+    std::intptr_t m_listenSocket = -1; // the listening socket, kept to widen its queue
 };

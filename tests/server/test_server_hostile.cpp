@@ -189,6 +189,9 @@ private slots:
         for (auto& client : clients) {
             QVERIFY(client->waitForConnected(5000));
             client->write("GET /roamlog/version.txt HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+            // Sent now, not when the loop below reaches this client: a request held back would
+            // keep a server thread waiting for it while the clients before it queue.
+            QVERIFY(client->waitForBytesWritten(5000));
         }
         int answered = 0;
         for (auto& client : clients) {
