@@ -9,6 +9,11 @@
 #include <QSettings>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 using namespace Qt::StringLiterals;
 using namespace RegistrySettings;
 namespace Id = InstallationIdentity;
@@ -72,6 +77,38 @@ private slots:
         QVERIFY(draws.size() > 60);
         for (const float r : draws)
             QVERIFY(r >= 0.0f && r < 1.0f);
+    }
+
+    // Copies of one process draw different IDs. A generator that keeps its state in the process
+    // (seeded from the clock or once at its first use) repeats the same draw in every copy, as it
+    // would on machines set up from one disk image; the system's random source does not.
+    void processCopiesDrawDifferentIds()
+    {
+#ifdef Q_OS_UNIX
+        QList<float> draws{Id::drawRandomFraction()}; // any lazy seeding happens here, before the copies
+        constexpr int kCopies = 8;
+        int pipeEnds[2];
+        QCOMPARE(::pipe(pipeEnds), 0);
+        for (int i = 0; i < kCopies; ++i) {
+            const pid_t child = ::fork();
+            QVERIFY(child >= 0);
+            if (child == 0) {
+                const float r = Id::drawRandomFraction();
+                _exit(::write(pipeEnds[1], &r, sizeof r) == sizeof r ? 0 : 1);
+            }
+        }
+        ::close(pipeEnds[1]);
+        float r = 0;
+        while (::read(pipeEnds[0], &r, sizeof r) == sizeof r)
+            draws << r;
+        ::close(pipeEnds[0]);
+        for (int status = 0; ::wait(&status) > 0;)
+            QCOMPARE(status, 0);
+        QCOMPARE(draws.size(), kCopies + 1);
+        QCOMPARE(QSet<float>(draws.begin(), draws.end()).size(), draws.size());
+#else
+        QSKIP("needs fork");
+#endif
     }
 
     void existingRecordKeptUnreadableReplaced()
