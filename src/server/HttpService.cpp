@@ -93,6 +93,9 @@ HttpService::HttpService(SharedRecordStore& store, Options options)
     m_server->set_keep_alive_timeout(5);
     m_server->set_keep_alive_max_count(1000);
     m_server->set_payload_max_length(64 * 1024);
+    // A reply goes out in more than one write; without this, the delayed acknowledgement of
+    // the client holds each answer on a kept-alive connection for some 40 ms.
+    m_server->set_tcp_nodelay(true);
     m_server->set_socket_options([this](socket_t socket) {
         httplib::default_socket_options(socket);
         m_listenSocket = std::intptr_t(socket);
