@@ -62,8 +62,8 @@ measure() {
 }
 
 read -r version_rate version_p99 version_refused < <(measure "${base}roamlog/version.txt")
-read -r add_rate add_p99 add_refused < <(measure -s "$here/wrk_add_record.lua" "$base")
-read -r post_rate post_p99 post_refused < <(measure -s "$here/wrk_forum_post.lua" "$base")
+read -r add_rate add_p99 add_refused < <(measure -s "$here/wrk_writes.lua" "$base" -- add)
+read -r post_rate post_p99 post_refused < <(measure -s "$here/wrk_writes.lua" "$base" -- post)
 
 missed=0
 report() { # name rate p99 refused is-reference

@@ -242,53 +242,53 @@ namespace {
 
 // The checks every write makes first: a banned installation, then an alias of another one.
 // Claims a free alias for the installation.
-std::optional<WriteOutcome::Status> refusal(QSqlDatabase& db, const QString& installation,
+std::optional<WriteOutcome::Status> refusal(PreparedStatements& db, const QString& installation,
                                             const QString& alias, bool* ok)
 {
-    QSqlQuery banned = run(db, u"SELECT banned FROM installations WHERE mac = ?"_s, {installation}, ok);
+    QSqlQuery& banned = db.run(u"SELECT banned FROM installations WHERE mac = ?"_s, {installation}, ok);
     if (!*ok)
         return std::nullopt;
     if (banned.next()) {
         if (banned.value(0).toInt() != 0)
             return WriteOutcome::Status::Banned;
     } else {
-        run(db, u"INSERT INTO installations (mac, banned) VALUES (?, 0)"_s, {installation}, ok);
+        db.run(u"INSERT INTO installations (mac, banned) VALUES (?, 0)"_s, {installation}, ok);
         if (!*ok)
             return std::nullopt;
     }
     if (alias.isEmpty())
         return std::nullopt;
     const QString key = SharedRecordStore::aliasKey(alias);
-    run(db, u"INSERT INTO aliases (alias_key, alias, mac) VALUES (?, ?, ?) ON CONFLICT (alias_key) DO NOTHING"_s,
-        {key, alias, installation}, ok);
+    db.run(u"INSERT INTO aliases (alias_key, alias, mac) VALUES (?, ?, ?) ON CONFLICT (alias_key) DO NOTHING"_s,
+           {key, alias, installation}, ok);
     if (!*ok)
         return std::nullopt;
-    QSqlQuery owner = run(db, u"SELECT mac FROM aliases WHERE alias_key = ?"_s, {key}, ok);
+    QSqlQuery& owner = db.run(u"SELECT mac FROM aliases WHERE alias_key = ?"_s, {key}, ok);
     if (*ok && owner.next() && owner.value(0).toString() != installation)
         return WriteOutcome::Status::AliasTaken;
     return std::nullopt;
 }
 
-bool overLimit(QSqlDatabase& db, const QString& table, const QString& timeColumn,
+bool overLimit(PreparedStatements& db, const QString& table, const QString& timeColumn,
                const QString& installation, qint64 now, int limit, bool* ok)
 {
-    QSqlQuery count = run(db, u"SELECT COUNT(*) FROM %1 WHERE mac = ? AND %2 > ?"_s.arg(table, timeColumn),
-                          {installation, now - 3600}, ok);
+    QSqlQuery& count = db.run(u"SELECT COUNT(*) FROM %1 WHERE mac = ? AND %2 > ?"_s.arg(table, timeColumn),
+                              {installation, now - 3600}, ok);
     return *ok && count.next() && count.value(0).toLongLong() >= limit;
 }
 
-WriteOutcome failed(const QSqlDatabase& db)
+WriteOutcome failed(PreparedStatements& db)
 {
-    return {WriteOutcome::Status::Failed, {}, db.lastError().text()};
+    return {WriteOutcome::Status::Failed, {}, db.lastError()};
 }
 
 // Inserts with a new identifier, drawing again in the unlikely case that it is taken.
-QString insertWithIdentifier(QSqlDatabase& db, const QString& sql, const QVariantList& values)
+QString insertWithIdentifier(PreparedStatements& db, const QString& sql, const QVariantList& values)
 {
     for (int attempt = 0; attempt < 5; ++attempt) {
         const QString identifier = SharedRecordStore::newIdentifier();
         bool ok = false;
-        QSqlQuery insert = run(db, sql, QVariantList{identifier} + values, &ok);
+        QSqlQuery& insert = db.run(sql, QVariantList{identifier} + values, &ok);
         if (!ok)
             return {};
         if (insert.numRowsAffected() == 1)
@@ -302,68 +302,81 @@ const QString kInsertRecord =
     "type, satisfaction, date_key, comments) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
     "ON CONFLICT (id) DO NOTHING"_s;
 
+// Qt binds a null text as SQL NULL, which the text columns refuse; they hold "" for nothing.
+QString text(const QString& value)
+{
+    return value.isNull() ? QString(QLatin1String("")) : value;
+}
+
 QVariantList recordValues(const QString& installation, const QString& alias, const TravelRecord& record,
                           qint64 now)
 {
     using namespace RecordColumns;
-    return {installation, alias, contentKey(record), now, record.RowToLine(),
-            record.field(Place), record.field(City), record.field(Country), record.field(Type),
-            record.field(Satisfaction), dateKey(record.field(DateVisited)), record.field(Comments)};
+    return {text(installation), text(alias), contentKey(record), now, record.RowToLine(),
+            text(record.field(Place)), text(record.field(City)), text(record.field(Country)), text(record.field(Type)),
+            text(record.field(Satisfaction)), text(dateKey(record.field(DateVisited))), text(record.field(Comments))};
 }
 
 } // namespace
 
+WriteQueue& SharedRecordStore::writes()
+{
+    std::call_once(m_writesStarted, [this] {
+        m_writes = std::make_unique<WriteQueue>([this] { return connection(); }, m_dialect.beginWrite());
+    });
+    return *m_writes;
+}
+
 WriteOutcome SharedRecordStore::shareRecord(const QString& installation, const QString& alias,
                                             const TravelRecord& record, qint64 now)
 {
-    QSqlDatabase db = connection();
-    WriteTransaction transaction(db, m_dialect);
-    if (!transaction.isOpen())
-        return failed(db);
-    bool ok = false;
-    if (const auto refused = refusal(db, installation, alias, &ok))
-        return {*refused, {}, {}};
-    if (!ok)
-        return failed(db);
-    QSqlQuery earlier = run(db, u"SELECT id FROM records WHERE mac = ? AND content_key = ?"_s,
-                            {installation, contentKey(record)}, &ok);
-    if (!ok)
-        return failed(db);
-    if (earlier.next())
-        return {WriteOutcome::Status::AlreadyStored, earlier.value(0).toString(), {}};
-    if (overLimit(db, u"records"_s, u"shared_at"_s, installation, now, m_limits.recordsPerHour, &ok))
-        return {WriteOutcome::Status::TooMany, {}, {}};
-    if (!ok)
-        return failed(db);
-    const QString identifier = insertWithIdentifier(db, kInsertRecord, recordValues(installation, alias, record, now));
-    if (identifier.isEmpty() || !transaction.commit())
-        return failed(db);
-    return {WriteOutcome::Status::Stored, identifier, {}};
+    // The hash and the values are made here, on the request's thread, not on the writer's.
+    const QVariantList values = recordValues(installation, alias, record, now);
+    const QString key = values[2].toString();
+    return writes().run([&](PreparedStatements& db) -> WriteOutcome {
+        bool ok = false;
+        if (const auto refused = refusal(db, installation, alias, &ok))
+            return {*refused, {}, {}};
+        if (!ok)
+            return failed(db);
+        QSqlQuery& earlier = db.run(u"SELECT id FROM records WHERE mac = ? AND content_key = ?"_s,
+                                    {installation, key}, &ok);
+        if (!ok)
+            return failed(db);
+        if (earlier.next())
+            return {WriteOutcome::Status::AlreadyStored, earlier.value(0).toString(), {}};
+        if (overLimit(db, u"records"_s, u"shared_at"_s, installation, now, m_limits.recordsPerHour, &ok))
+            return {WriteOutcome::Status::TooMany, {}, {}};
+        if (!ok)
+            return failed(db);
+        const QString identifier = insertWithIdentifier(db, kInsertRecord, values);
+        if (identifier.isEmpty())
+            return failed(db);
+        return {WriteOutcome::Status::Stored, identifier, {}};
+    });
 }
 
 WriteOutcome SharedRecordStore::postToForum(const QString& installation, const QString& alias,
-                                            const QString& text, const QString& stamp, qint64 now)
+                                            const QString& body, const QString& stamp, qint64 now)
 {
-    QSqlDatabase db = connection();
-    WriteTransaction transaction(db, m_dialect);
-    if (!transaction.isOpen())
-        return failed(db);
-    bool ok = false;
-    if (const auto refused = refusal(db, installation, alias, &ok))
-        return {*refused, {}, {}};
-    if (!ok)
-        return failed(db);
-    if (overLimit(db, u"posts"_s, u"posted_at"_s, installation, now, m_limits.postsPerHour, &ok))
-        return {WriteOutcome::Status::TooMany, {}, {}};
-    if (!ok)
-        return failed(db);
-    const QString identifier = insertWithIdentifier(
-        db, u"INSERT INTO posts (id, mac, alias, body, stamp, posted_at) VALUES (?, ?, ?, ?, ?, ?) "
-            "ON CONFLICT (id) DO NOTHING"_s,
-        {installation, alias, text, stamp, now});
-    if (identifier.isEmpty() || !transaction.commit())
-        return failed(db);
-    return {WriteOutcome::Status::Stored, identifier, {}};
+    return writes().run([&](PreparedStatements& db) -> WriteOutcome {
+        bool ok = false;
+        if (const auto refused = refusal(db, installation, alias, &ok))
+            return {*refused, {}, {}};
+        if (!ok)
+            return failed(db);
+        if (overLimit(db, u"posts"_s, u"posted_at"_s, installation, now, m_limits.postsPerHour, &ok))
+            return {WriteOutcome::Status::TooMany, {}, {}};
+        if (!ok)
+            return failed(db);
+        const QString identifier = insertWithIdentifier(
+            db, u"INSERT INTO posts (id, mac, alias, body, stamp, posted_at) VALUES (?, ?, ?, ?, ?, ?) "
+                "ON CONFLICT (id) DO NOTHING"_s,
+            {text(installation), text(alias), text(body), text(stamp), now});
+        if (identifier.isEmpty())
+            return failed(db);
+        return {WriteOutcome::Status::Stored, identifier, {}};
+    });
 }
 
 bool SharedRecordStore::addRecordsInBulk(const QList<SharedRecord>& records)

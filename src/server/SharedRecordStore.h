@@ -1,6 +1,8 @@
 #pragma once
 
 #include "server/SqlDialect.h"
+#include "server/WriteOutcome.h"
+#include "server/WriteQueue.h"
 #include "store/TravelRecord.h"
 
 #include <QDateTime>
@@ -10,6 +12,8 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
 
 // A shared record as the server keeps it.
@@ -50,15 +54,6 @@ template <typename T> struct ResultPage
     QList<T> rows;
     bool hasMore = false;
     bool failed = false;
-};
-
-// The outcome of sharing a record or posting to the forum.
-struct WriteOutcome
-{
-    enum class Status { Stored, AlreadyStored, AliasTaken, Banned, TooMany, Failed };
-    Status status = Status::Failed;
-    QString identifier; // the record's identifier for Stored and AlreadyStored
-    QString error;      // for Failed: the database's reason
 };
 
 struct StoreCounts
@@ -125,10 +120,14 @@ private:
     QSqlDatabase connection();
     bool migrate(QSqlDatabase& db);
     SqlDialect::Engine engine() const;
+    // The writer of shares and posts, started by the first of them.
+    WriteQueue& writes();
 
     QString m_location;
     Limits m_limits;
     SqlDialect m_dialect;
     QString m_connectionPrefix;
     QString m_error;
+    std::once_flag m_writesStarted;
+    std::unique_ptr<WriteQueue> m_writes; // ended before the connections of this store go
 };

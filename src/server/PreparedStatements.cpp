@@ -1,0 +1,40 @@
+#include "server/PreparedStatements.h"
+
+#include <QSqlError>
+
+QSqlQuery& PreparedStatements::run(const QString& sql, const QVariantList& values, bool* ok)
+{
+    auto found = m_queries.find(sql);
+    if (found == m_queries.end()) {
+        QSqlQuery query(m_db);
+        if (!query.prepare(sql)) {
+            *ok = false;
+            m_lastError = query.lastError().text();
+            return m_queries.insert(QString(), query).value(); // kept only to hand back its error
+        }
+        found = m_queries.insert(sql, query);
+    }
+    QSqlQuery& query = found.value();
+    query.finish(); // the rows of its last run are no longer read
+    for (int i = 0; i < int(values.size()); ++i)
+        query.bindValue(i, values[i]);
+    *ok = query.exec();
+    if (!*ok)
+        m_lastError = query.lastError().text();
+    return query;
+}
+
+bool PreparedStatements::execute(const QString& sql)
+{
+    QSqlQuery query(m_db);
+    if (query.exec(sql))
+        return true;
+    m_lastError = query.lastError().text();
+    return false;
+}
+
+void PreparedStatements::finishAll()
+{
+    for (QSqlQuery& query : m_queries)
+        query.finish();
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariantList>
+
+// Statements of one connection, each prepared once and run many times: preparing costs more
+// than running the small statements of a write.
+class PreparedStatements
+{
+public:
+    explicit PreparedStatements(QSqlDatabase db) : m_db(std::move(db)) {}
+
+    QSqlDatabase& database() { return m_db; }
+    // Why the last statement that failed did so.
+    QString lastError() const { return m_lastError; }
+    // Runs sql with the values bound in order; *ok says whether it ran. The query returned
+    // stays valid until the same statement runs again.
+    QSqlQuery& run(const QString& sql, const QVariantList& values, bool* ok);
+    // Resets every statement: a statement with rows left unread keeps SQLite's read snapshot
+    // open past the commit, and the next write would find the snapshot stale.
+    void finishAll();
+    // Runs a statement without values and without keeping it (transaction control).
+    bool execute(const QString& sql);
+
+private:
+    QSqlDatabase m_db;
+    QHash<QString, QSqlQuery> m_queries;
+    QString m_lastError;
+};
