@@ -10,11 +10,11 @@ QSqlQuery& PreparedStatements::run(const QString& sql, const QVariantList& value
         if (!query.prepare(sql)) {
             *ok = false;
             m_lastError = query.lastError().text();
-            return m_queries.insert(QString(), query).value(); // kept only to hand back its error
+            return m_queries.insert_or_assign(QString(), query).first->second; // kept only to hand back its error
         }
-        found = m_queries.insert(sql, query);
+        found = m_queries.emplace(sql, query).first;
     }
-    QSqlQuery& query = found.value();
+    QSqlQuery& query = found->second;
     query.finish(); // the rows of its last run are no longer read
     for (int i = 0; i < int(values.size()); ++i)
         query.bindValue(i, values[i]);
@@ -35,6 +35,6 @@ bool PreparedStatements::execute(const QString& sql)
 
 void PreparedStatements::finishAll()
 {
-    for (QSqlQuery& query : m_queries)
+    for (auto& [sql, query] : m_queries)
         query.finish();
 }

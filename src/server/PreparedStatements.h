@@ -1,10 +1,11 @@
 #pragma once
 
-#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
+
+#include <unordered_map>
 
 // Statements of one connection, each prepared once and run many times: preparing costs more
 // than running the small statements of a write.
@@ -27,6 +28,7 @@ public:
 
 private:
     QSqlDatabase m_db;
-    QHash<QString, QSqlQuery> m_queries;
+    // Node-based, so that a query handed out stays where it is when others are added.
+    std::unordered_map<QString, QSqlQuery> m_queries;
     QString m_lastError;
 };

@@ -63,7 +63,7 @@ void WriteQueue::write(PreparedStatements& statements, const QString& beginWrite
             pending.outcome.set_value({WriteOutcome::Status::Failed, {}, reason});
     };
     QSqlDatabase& db = statements.database();
-    if (!db.isOpen())
+    if (!db.isOpen() && !db.open()) // opened again after a failure, not kept closed for good
         return failAll(db.lastError().text());
     if (!statements.execute(beginWrite))
         return failAll(statements.lastError());
