@@ -309,12 +309,53 @@ QString text(const QString& value)
 }
 
 QVariantList recordValues(const QString& installation, const QString& alias, const TravelRecord& record,
-                          qint64 now)
+                          const QString& key, qint64 now)
 {
     using namespace RecordColumns;
-    return {text(installation), text(alias), contentKey(record), now, record.RowToLine(),
+    return {text(installation), text(alias), key, now, record.RowToLine(),
             text(record.field(Place)), text(record.field(City)), text(record.field(Country)), text(record.field(Type)),
             text(record.field(Satisfaction)), text(dateKey(record.field(DateVisited))), text(record.field(Comments))};
+}
+
+// A row that a write adds: its table, the column of its time and the hourly limit on such
+// rows per installation, and its INSERT with every value but the identifier.
+struct NewRow
+{
+    QString table;
+    QString timeColumn;
+    int perHour;
+    QString insert;
+    QVariantList values;
+};
+
+// The identifier of what the installation stored before that this write repeats; *ok false
+// when that could not be read.
+using EarlierCopy = std::function<std::optional<QString>(bool* ok)>;
+
+// A write in its order of checks: a banned installation or another's alias, a repeat of what
+// is already stored (when the write can have one), the hourly limit; then the new row.
+WriteOutcome insertChecked(PreparedStatements& db, const QString& installation, const QString& alias,
+                           qint64 now, const NewRow& row, const EarlierCopy& earlier = {})
+{
+    bool ok = false;
+    if (const auto refused = refusal(db, installation, alias, &ok))
+        return {*refused, {}, {}};
+    if (!ok)
+        return failed(db);
+    if (earlier) {
+        if (const auto identifier = earlier(&ok))
+            return {WriteOutcome::Status::AlreadyStored, *identifier, {}};
+        if (!ok)
+            return failed(db);
+    }
+    if (overLimit(db, row.table, row.timeColumn, installation, now, row.perHour, &ok))
+        return {WriteOutcome::Status::TooMany, {}, {}};
+    if (!ok)
+        return failed(db);
+    const QString identifier = insertWithIdentifier(db, row.insert, row.values);
+    if (identifier.isEmpty())
+        return failed(db);
+    return {WriteOutcome::Status::Stored, identifier, {}};
 }
 
 } // namespace
@@ -331,52 +372,26 @@ WriteOutcome SharedRecordStore::shareRecord(const QString& installation, const Q
                                             const TravelRecord& record, qint64 now)
 {
     // The hash and the values are made here, on the request's thread, not on the writer's.
-    const QVariantList values = recordValues(installation, alias, record, now);
-    const QString key = values[2].toString();
-    return writes().run([&](PreparedStatements& db) -> WriteOutcome {
-        bool ok = false;
-        if (const auto refused = refusal(db, installation, alias, &ok))
-            return {*refused, {}, {}};
-        if (!ok)
-            return failed(db);
-        QSqlQuery& earlier = db.run(u"SELECT id FROM records WHERE mac = ? AND content_key = ?"_s,
-                                    {installation, key}, &ok);
-        if (!ok)
-            return failed(db);
-        if (earlier.next())
-            return {WriteOutcome::Status::AlreadyStored, earlier.value(0).toString(), {}};
-        if (overLimit(db, u"records"_s, u"shared_at"_s, installation, now, m_limits.recordsPerHour, &ok))
-            return {WriteOutcome::Status::TooMany, {}, {}};
-        if (!ok)
-            return failed(db);
-        const QString identifier = insertWithIdentifier(db, kInsertRecord, values);
-        if (identifier.isEmpty())
-            return failed(db);
-        return {WriteOutcome::Status::Stored, identifier, {}};
+    const QString key = contentKey(record);
+    const NewRow row{u"records"_s, u"shared_at"_s, m_limits.recordsPerHour, kInsertRecord,
+                     recordValues(installation, alias, record, key, now)};
+    return writes().run([&](PreparedStatements& db) {
+        return insertChecked(db, installation, alias, now, row, [&](bool* ok) -> std::optional<QString> {
+            QSqlQuery& earlier = db.run(u"SELECT id FROM records WHERE mac = ? AND content_key = ?"_s,
+                                        {installation, key}, ok);
+            return *ok && earlier.next() ? std::optional(earlier.value(0).toString()) : std::nullopt;
+        });
     });
 }
 
 WriteOutcome SharedRecordStore::postToForum(const QString& installation, const QString& alias,
                                             const QString& body, const QString& stamp, qint64 now)
 {
-    return writes().run([&](PreparedStatements& db) -> WriteOutcome {
-        bool ok = false;
-        if (const auto refused = refusal(db, installation, alias, &ok))
-            return {*refused, {}, {}};
-        if (!ok)
-            return failed(db);
-        if (overLimit(db, u"posts"_s, u"posted_at"_s, installation, now, m_limits.postsPerHour, &ok))
-            return {WriteOutcome::Status::TooMany, {}, {}};
-        if (!ok)
-            return failed(db);
-        const QString identifier = insertWithIdentifier(
-            db, u"INSERT INTO posts (id, mac, alias, body, stamp, posted_at) VALUES (?, ?, ?, ?, ?, ?) "
-                "ON CONFLICT (id) DO NOTHING"_s,
-            {text(installation), text(alias), text(body), text(stamp), now});
-        if (identifier.isEmpty())
-            return failed(db);
-        return {WriteOutcome::Status::Stored, identifier, {}};
-    });
+    const NewRow row{u"posts"_s, u"posted_at"_s, m_limits.postsPerHour,
+                     u"INSERT INTO posts (id, mac, alias, body, stamp, posted_at) VALUES (?, ?, ?, ?, ?, ?) "
+                     "ON CONFLICT (id) DO NOTHING"_s,
+                     {text(installation), text(alias), text(body), text(stamp), now}};
+    return writes().run([&](PreparedStatements& db) { return insertChecked(db, installation, alias, now, row); });
 }
 
 bool SharedRecordStore::addRecordsInBulk(const QList<SharedRecord>& records)
@@ -388,7 +403,8 @@ bool SharedRecordStore::addRecordsInBulk(const QList<SharedRecord>& records)
         return false;
     for (const SharedRecord& shared : records) {
         const QVariantList values = QVariantList{newIdentifier()} +
-                                    recordValues(shared.installation, shared.alias, shared.record, shared.sharedAt);
+                                    recordValues(shared.installation, shared.alias, shared.record,
+                                                 contentKey(shared.record), shared.sharedAt);
         for (int i = 0; i < int(values.size()); ++i)
             insert.bindValue(i, values[i]);
         if (!insert.exec())
