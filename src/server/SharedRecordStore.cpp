@@ -1,10 +1,10 @@
 #include "server/SharedRecordStore.h"
 
-#include "store/Cp1252.h"
+#include "server/SharedRecordRow.h"
+#include "server/SqlRun.h"
 
 #include <QCryptographicHash>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
@@ -40,17 +40,6 @@ thread_local ThreadConnections t_connections;
 
 std::atomic<quint64> g_storeNumber{0};
 
-// A prepared statement with its values bound in order.
-QSqlQuery run(QSqlDatabase& db, const QString& sql, const QVariantList& values, bool* ok)
-{
-    QSqlQuery query(db);
-    *ok = query.prepare(sql);
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    *ok = *ok && query.exec();
-    return query;
-}
-
 // The text of column 19 as yyyy-MM-dd when it is a MM-dd-yyyy date, so that dates sort.
 QString dateKey(const QString& visited)
 {
@@ -68,20 +57,6 @@ QString contentKey(const TravelRecord& record)
     const QByteArrayView values = line.first(line.size() - record.fieldBytes(RecordColumns::UploadMark).size() - 1);
     return QString::fromLatin1(QCryptographicHash::hash(values, QCryptographicHash::Sha256).toHex());
 }
-
-SharedRecord recordFrom(const QSqlQuery& query)
-{
-    SharedRecord shared;
-    shared.identifier = query.value(0).toString();
-    shared.installation = query.value(1).toString();
-    shared.alias = query.value(2).toString();
-    shared.sharedAt = query.value(3).toLongLong();
-    shared.record =
-        TravelRecord::fromDecodedLine(Cp1252::fromUnicode(query.value(4).toString())).value_or(TravelRecord());
-    return shared;
-}
-
-const QString kRecordColumns = u"id, mac, alias, shared_at, line"_s;
 
 // A transaction that rolls back unless committed.
 class WriteTransaction
@@ -110,8 +85,8 @@ private:
 
 } // namespace
 
-SharedRecordStore::SharedRecordStore(QString location, Limits limits)
-    : m_location(std::move(location)), m_limits(limits), m_dialect(engine()),
+SharedRecordStore::SharedRecordStore(QString location, Limits limits, SearchWindow searchWindow)
+    : m_location(std::move(location)), m_limits(limits), m_searchWindow(searchWindow), m_dialect(engine()),
       m_connectionPrefix(u"roamlog-server-%1-"_s.arg(++g_storeNumber))
 {
 }
@@ -157,6 +132,8 @@ QSqlDatabase SharedRecordStore::connection()
         // Readers never wait for the writer, and a commit need not wait for the disk.
         QSqlQuery(db).exec(u"PRAGMA journal_mode=WAL"_s);
         QSqlQuery(db).exec(u"PRAGMA synchronous=NORMAL"_s);
+        // A search reads many rows at random; mapped, they are read without a copy each.
+        QSqlQuery(db).exec(u"PRAGMA mmap_size=1073741824"_s);
     }
     return db;
 }
@@ -197,8 +174,14 @@ bool SharedRecordStore::migrate(QSqlDatabase& db)
             "alias TEXT NOT NULL, body TEXT NOT NULL, stamp TEXT NOT NULL, posted_at BIGINT NOT NULL)"_s.arg(serial),
             u"CREATE INDEX posts_mac_time ON posts (mac, posted_at)"_s,
         } + m_dialect.wordIndexSchema(),
+        // The browser's country filter in each sort order, without sorting the whole country.
+        QStringList{
+            u"CREATE INDEX records_country_place ON records (country, place, seq)"_s,
+            u"CREATE INDEX records_country_city ON records (country, city, seq)"_s,
+            u"CREATE INDEX records_country_date ON records (country, date_key, seq)"_s,
+        },
     };
-    static_assert(kSchemaVersion == 1, "one migration for each schema version");
+    static_assert(kSchemaVersion == 2, "one migration for each schema version");
     QSqlQuery query(db);
     if (!query.exec(u"CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)"_s)) {
         m_error = u"cannot read the schema version: "_s + query.lastError().text();
@@ -220,7 +203,7 @@ bool SharedRecordStore::migrate(QSqlDatabase& db)
             }
         }
         bool ok = false;
-        run(db, u"INSERT INTO schema_version (version) VALUES (?)"_s, {version}, &ok);
+        runStatement(db, u"INSERT INTO schema_version (version) VALUES (?)"_s, {version}, &ok);
         if (!ok || !transaction.commit()) {
             m_error = u"migration %1 could not be saved: %2"_s.arg(version).arg(db.lastError().text());
             return false;
@@ -415,50 +398,16 @@ bool SharedRecordStore::addRecordsInBulk(const QList<SharedRecord>& records)
 
 ResultPage<SharedRecord> SharedRecordStore::findRecords(const RecordSearch& search)
 {
-    QStringList conditions;
-    QVariantList values;
-    QStringList words;
-    for (const QString& word : search.words.toLower().split(QRegularExpression(u"[^\\p{L}\\p{N}]+"_s), Qt::SkipEmptyParts))
-            words << word;
-    if (!words.isEmpty()) {
-        conditions << m_dialect.wordCondition();
-        values << m_dialect.wordQuery(words);
-    }
-    const std::pair<QString, QString> exact[] = {
-        {u"country"_s, search.country}, {u"type"_s, search.type}, {u"satisfaction"_s, search.satisfaction}};
-    for (const auto& [column, value] : exact) {
-        if (!value.isEmpty()) {
-            conditions << column + u" = ?"_s;
-            values << value;
-        }
-    }
-    static const QString kSortColumn[] = {u"place"_s, u"city"_s, u"country"_s, u"date_key"_s};
-    const QString sql = u"SELECT %1 FROM records %2 ORDER BY %3, seq LIMIT %4 OFFSET %5"_s.arg(
-        kRecordColumns, conditions.isEmpty() ? QString() : u"WHERE "_s + conditions.join(u" AND "_s),
-        kSortColumn[int(search.sort)], QString::number(RecordSearch::kPageSize + 1),
-        QString::number(qint64(qMax(0, search.page)) * RecordSearch::kPageSize));
-    QSqlDatabase db = connection();
-    bool ok = false;
-    QSqlQuery query = run(db, sql, values, &ok);
-    ResultPage<SharedRecord> page;
-    page.failed = !ok;
-    while (ok && query.next()) {
-        if (page.rows.size() == RecordSearch::kPageSize) {
-            page.hasMore = true;
-            break;
-        }
-        page.rows << recordFrom(query);
-    }
-    return page;
+    return RecordFinder(connection(), m_dialect, m_searchWindow).find(search);
 }
 
 std::optional<SharedRecord> SharedRecordStore::recordById(const QString& identifier)
 {
     QSqlDatabase db = connection();
     bool ok = false;
-    QSqlQuery query = run(db, u"SELECT %1 FROM records WHERE id = ?"_s.arg(kRecordColumns), {identifier}, &ok);
+    QSqlQuery query = runStatement(db, u"SELECT %1 FROM records WHERE id = ?"_s.arg(SharedRecordRow::columns()), {identifier}, &ok);
     if (ok && query.next())
-        return recordFrom(query);
+        return SharedRecordRow::fromQuery(query);
     return std::nullopt;
 }
 
@@ -466,7 +415,7 @@ ResultPage<ForumPost> SharedRecordStore::posts(int page)
 {
     QSqlDatabase db = connection();
     bool ok = false;
-    QSqlQuery query = run(db, u"SELECT id, mac, alias, body, stamp, posted_at FROM posts ORDER BY seq DESC "
+    QSqlQuery query = runStatement(db, u"SELECT id, mac, alias, body, stamp, posted_at FROM posts ORDER BY seq DESC "
                               "LIMIT %1 OFFSET %2"_s.arg(RecordSearch::kPageSize + 1)
                               .arg(qint64(qMax(0, page)) * RecordSearch::kPageSize),
                           {}, &ok);
@@ -487,9 +436,9 @@ bool SharedRecordStore::forEachRecord(const std::function<void(const SharedRecor
 {
     QSqlDatabase db = connection();
     bool ok = false;
-    QSqlQuery query = run(db, u"SELECT %1 FROM records ORDER BY seq"_s.arg(kRecordColumns), {}, &ok);
+    QSqlQuery query = runStatement(db, u"SELECT %1 FROM records ORDER BY seq"_s.arg(SharedRecordRow::columns()), {}, &ok);
     while (ok && query.next())
-        each(recordFrom(query));
+        each(SharedRecordRow::fromQuery(query));
     if (!ok)
         m_error = query.lastError().text();
     return ok;
@@ -499,7 +448,7 @@ bool SharedRecordStore::setBanned(const QString& installation, bool banned)
 {
     QSqlDatabase db = connection();
     bool ok = false;
-    run(db, u"INSERT INTO installations (mac, banned) VALUES (?, ?) ON CONFLICT (mac) DO UPDATE SET banned = ?"_s,
+    runStatement(db, u"INSERT INTO installations (mac, banned) VALUES (?, ?) ON CONFLICT (mac) DO UPDATE SET banned = ?"_s,
         {installation, banned ? 1 : 0, banned ? 1 : 0}, &ok);
     if (!ok)
         m_error = db.lastError().text();
@@ -510,7 +459,7 @@ bool SharedRecordStore::removeRecord(const QString& identifier)
 {
     QSqlDatabase db = connection();
     bool ok = false;
-    QSqlQuery query = run(db, u"DELETE FROM records WHERE id = ?"_s, {identifier}, &ok);
+    QSqlQuery query = runStatement(db, u"DELETE FROM records WHERE id = ?"_s, {identifier}, &ok);
     m_error = ok ? u"there is no record %1"_s.arg(identifier) : query.lastError().text();
     return ok && query.numRowsAffected() > 0;
 }
@@ -519,7 +468,7 @@ bool SharedRecordStore::removePost(const QString& identifier)
 {
     QSqlDatabase db = connection();
     bool ok = false;
-    QSqlQuery query = run(db, u"DELETE FROM posts WHERE id = ?"_s, {identifier}, &ok);
+    QSqlQuery query = runStatement(db, u"DELETE FROM posts WHERE id = ?"_s, {identifier}, &ok);
     m_error = ok ? u"there is no post %1"_s.arg(identifier) : query.lastError().text();
     return ok && query.numRowsAffected() > 0;
 }
@@ -528,7 +477,7 @@ std::optional<StoreCounts> SharedRecordStore::counts()
 {
     QSqlDatabase db = connection();
     bool ok = false;
-    QSqlQuery query = run(db, u"SELECT (SELECT COUNT(*) FROM records), (SELECT COUNT(*) FROM posts), "
+    QSqlQuery query = runStatement(db, u"SELECT (SELECT COUNT(*) FROM records), (SELECT COUNT(*) FROM posts), "
                               "(SELECT COUNT(*) FROM installations), (SELECT COUNT(*) FROM aliases)"_s,
                           {}, &ok);
     if (!ok || !query.next()) {

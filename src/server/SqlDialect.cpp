@@ -32,8 +32,8 @@ QStringList SqlDialect::wordIndexSchema() const
 QString SqlDialect::wordCondition() const
 {
     if (m_engine == Engine::Postgres)
-        return u"to_tsvector('simple', place || ' ' || city || ' ' || comments) "
-               "@@ to_tsquery('simple', ?)"_s;
+        return u"seq IN (SELECT seq FROM records WHERE to_tsvector('simple', place || ' ' || city || ' ' || "
+               "comments) @@ to_tsquery('simple', ?))"_s;
     return u"seq IN (SELECT rowid FROM records_words WHERE records_words MATCH ?)"_s;
 }
 

@@ -21,7 +21,8 @@ public:
     QString beginWrite() const;
     // The statements that create the word index of the records.
     QStringList wordIndexSchema() const;
-    // A condition on records that holds the words of wordQuery(); one value to bind.
+    // A condition on the seq of a record that holds when the record has the words of
+    // wordQuery(); one value to bind.
     QString wordCondition() const;
     // The bound value for wordCondition(): every word matches as a prefix, all must match.
     QString wordQuery(const QStringList& words) const;

@@ -6,6 +6,8 @@
 #include "server/SharedRecordStore.h"
 
 #include <QSet>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -39,6 +41,49 @@ template <typename Each> void onManyThreads(int perThread, Each each)
         thread.join();
 }
 
+// A record of the search data: every value the browser filters or sorts on is set.
+SharedRecord searchable(int i)
+{
+    static const char* const kCities[] = {"Oslo", "Bergen", "Tromsø", "Ålesund", "Bodø"};
+    static const char* const kCountries[] = {"Qland", "Rland", "Sland"};
+    static const char* const kTypes[] = {"Yurt", "Hut", "Igloo", "Barge", "Raft"};
+    SharedRecord shared;
+    shared.installation = u"finder"_s;
+    shared.sharedAt = 1700000000 + i;
+    const std::pair<int, QString> values[] = {
+        // Sorting by place is a shuffle of the order the records were shared in.
+        {RecordColumns::Place, u"%1 Lodge"_s.arg((i * 37) % 400, 3, 10, QLatin1Char('0'))},
+        {RecordColumns::Satisfaction, i % 4 ? u"Good"_s : u"Poor"_s},
+        {RecordColumns::Type, QString::fromUtf8(kTypes[i % 5])},
+        // zqhalf is in every other record; zqrare in one of 40.
+        {RecordColumns::Comments, u"%1 %2 room"_s.arg(i % 2 ? u"plain"_s : u"zqhalf"_s,
+                                                      i % 40 ? u""_s : u"zqrare"_s)},
+        {RecordColumns::Country, QString::fromUtf8(kCountries[i % 3])},
+        // The one city that sorts last, and its word matches nothing that sorts before it.
+        {RecordColumns::City, i % 8 ? QString::fromUtf8(kCities[i % 5]) : u"Zqlast"_s},
+        {RecordColumns::DateVisited, u"%1-%2-20%3"_s.arg(1 + i % 12).arg(1 + i % 28).arg(i % 10, 2, 10, QLatin1Char('0'))},
+        {RecordColumns::UploadMark, u"*"_s},
+    };
+    for (const auto& [column, value] : values)
+        shared.record.setField(column, value);
+    return shared;
+}
+
+// Every page of a search, in order, as identifiers.
+QStringList allPages(SharedRecordStore& store, RecordSearch search)
+{
+    QStringList identifiers;
+    for (search.page = 0;; ++search.page) {
+        const ResultPage<SharedRecord> page = store.findRecords(search);
+        if (page.failed)
+            return {u"the search failed"_s};
+        for (const SharedRecord& shared : page.rows)
+            identifiers << shared.identifier;
+        if (!page.hasMore)
+            return identifiers;
+    }
+}
+
 } // namespace
 
 class SharedRecordStoreTest : public QObject
@@ -67,6 +112,92 @@ private slots:
     }
 
     void cleanup() { m_store.reset(); }
+
+    // A search answered from the first rows of its sort order gives the very pages that
+    // gathering every match gives, whether the matches are many, few, or all at the end of
+    // the order; and the pages hold each match once.
+    // First, while the database holds no other records.
+    void searchPlansGiveTheSamePages()
+    {
+        QList<SharedRecord> records;
+        for (int i = 0; i < 400; ++i)
+            records << searchable(i);
+        QVERIFY(m_store->addRecordsInBulk(records));
+        // A window of at least 60 rows, 3 for each row up to the end of the page.
+        SharedRecordStore windowed(m_database, SharedRecordStore::kDefaultLimits, SearchWindow{60, 3, 100000});
+        SharedRecordStore gathering(m_database, SharedRecordStore::kDefaultLimits, SearchWindow{0, 0, 0});
+        QVERIFY(windowed.open() && gathering.open());
+        struct Case
+        {
+            QString words, country, type, satisfaction;
+            int matches; // -1: not counted (other tests' records may match)
+        };
+        const Case cases[] = {
+            {u"zqhalf"_s, {}, {}, {}, 200},        {u"ZQHALF room"_s, {}, {}, {}, 200},
+            {u"zqrare"_s, {}, {}, {}, 10},         {u"zqlast"_s, {}, {}, {}, 50},
+            {u"zqhalf"_s, u"Rland"_s, {}, {}, 66}, {u"zqha"_s, {}, u"Hut"_s, u"Good"_s, 20},
+            {u"zqhalf"_s, {}, u"Yurt"_s, {}, 40},  {u"bergen"_s, {}, {}, {}, 70},
+            {{}, {}, u"Igloo"_s, {}, 80},          {{}, u"Sland"_s, {}, u"Poor"_s, -1},
+        };
+        for (const Case& c : cases) {
+            for (RecordSearch::Sort sort : {RecordSearch::Sort::Place, RecordSearch::Sort::City,
+                                            RecordSearch::Sort::Country, RecordSearch::Sort::DateVisited}) {
+                RecordSearch search;
+                search.words = c.words;
+                search.country = c.country;
+                search.type = c.type;
+                search.satisfaction = c.satisfaction;
+                search.sort = sort;
+                const QString what = u"%1/%2/%3/%4 sorted by %5"_s.arg(c.words, c.country, c.type, c.satisfaction).arg(int(sort));
+                const QStringList expected = allPages(gathering, search);
+                QVERIFY2(allPages(windowed, search) == expected, qPrintable(what));
+                QCOMPARE(QSet<QString>(expected.begin(), expected.end()).size(), expected.size());
+                if (c.matches >= 0)
+                    QVERIFY2(expected.size() == c.matches, qPrintable(what + u" found %1"_s.arg(expected.size())));
+            }
+        }
+    }
+
+    // A database of the first schema (as the first servers made it) gets the indexes of the
+    // second when opened, and keeps its records; one of a schema this server does not know
+    // is refused untouched.
+    void olderSchemasAreBroughtUpToDate()
+    {
+        const QString file = m_folder.filePath(u"first-schema.sqlite"_s);
+        {
+            SharedRecordStore store(file);
+            QVERIFY(store.open());
+            QVERIFY(store.addRecordsInBulk({searchable(1), searchable(2)}));
+        }
+        auto sql = [&](const QString& statement) {
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"schema"_s);
+            db.setDatabaseName(file);
+            QSqlQuery query(db);
+            const bool ok = db.open() && query.exec(statement) && (!query.isSelect() || query.next());
+            const QVariant value = ok && query.isSelect() ? query.value(0) : QVariant(ok);
+            query = QSqlQuery();
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(u"schema"_s);
+            return value;
+        };
+        for (const QString& index : {u"records_country_place"_s, u"records_country_city"_s, u"records_country_date"_s})
+            QVERIFY(sql(u"DROP INDEX "_s + index).toBool());
+        QVERIFY(sql(u"DELETE FROM schema_version WHERE version = 2"_s).toBool());
+        {
+            SharedRecordStore store(file);
+            QVERIFY2(store.open(), qPrintable(store.error()));
+            QCOMPARE(store.counts()->records, 2);
+        }
+        QCOMPARE(sql(u"SELECT MAX(version) FROM schema_version"_s).toInt(), SharedRecordStore::kSchemaVersion);
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM sqlite_master WHERE name LIKE 'records_country_%'"_s).toInt(), 3);
+
+        QVERIFY(sql(u"INSERT INTO schema_version (version) VALUES (99)"_s).toBool());
+        SharedRecordStore newer(file);
+        QVERIFY(!newer.open());
+        QVERIFY2(newer.error().contains(u"newer"_s), qPrintable(newer.error()));
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM records"_s).toInt(), 2);
+    }
 
     // Every share of many threads at once is stored once, under an identifier of its own, and
     // a second share of the same record gets its identifier back.

@@ -1,0 +1,119 @@
+#include "server/RecordFinder.h"
+
+#include "server/SharedRecordRow.h"
+#include "server/SqlRun.h"
+
+#include <QRegularExpression>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString sortColumn(RecordSearch::Sort sort)
+{
+    static const QString kColumns[] = {u"place"_s, u"city"_s, u"country"_s, u"date_key"_s};
+    return kColumns[int(sort)];
+}
+
+// The look-ahead row of a page says whether a next page exists.
+QString pageLimit(const RecordSearch& search)
+{
+    return u"LIMIT %1 OFFSET %2"_s.arg(RecordSearch::kPageSize + 1).arg(qint64(qMax(0, search.page)) * RecordSearch::kPageSize);
+}
+
+} // namespace
+
+RecordFinder::Conditions RecordFinder::conditionsOf(const RecordSearch& search, const SqlDialect& dialect)
+{
+    Conditions conditions;
+    conditions.country = search.country;
+    QStringList words;
+    for (const QString& word : search.words.toLower().split(QRegularExpression(u"[^\\p{L}\\p{N}]+"_s), Qt::SkipEmptyParts))
+        words << word;
+    if (!words.isEmpty()) {
+        conditions.checks << dialect.wordCondition();
+        conditions.checkValues << dialect.wordQuery(words);
+    }
+    const std::pair<QString, QString> exact[] = {{u"type"_s, search.type}, {u"satisfaction"_s, search.satisfaction}};
+    for (const auto& [column, value] : exact) {
+        if (!value.isEmpty()) {
+            conditions.checks << column + u" = ?"_s;
+            conditions.checkValues << value;
+            conditions.checkedColumns << column;
+        }
+    }
+    return conditions;
+}
+
+ResultPage<SharedRecord> RecordFinder::find(const RecordSearch& search)
+{
+    const Conditions conditions = conditionsOf(search, m_dialect);
+    // Without checks the sort index (with the country in front) gives the page directly.
+    if (!conditions.checks.isEmpty()) {
+        if (auto page = fromWindow(search, conditions))
+            return *page;
+    }
+    return gathered(search, conditions);
+}
+
+std::optional<ResultPage<SharedRecord>> RecordFinder::fromWindow(const RecordSearch& search,
+                                                                   const Conditions& conditions)
+{
+    const qint64 pageEnd = (qint64(qMax(0, search.page)) + 1) * RecordSearch::kPageSize + 1;
+    const qint64 rows = qMax(qint64(m_window.minimum), pageEnd * m_window.perResult);
+    if (rows > m_window.maximum)
+        return std::nullopt;
+    const QString key = sortColumn(search.sort);
+    QVariantList values;
+    QString narrowed;
+    if (!conditions.country.isEmpty()) {
+        narrowed = u"WHERE country = ? "_s;
+        values << conditions.country;
+    }
+    values += conditions.checkValues;
+    QString checkedColumns;
+    for (const QString& column : conditions.checkedColumns)
+        checkedColumns += u", "_s + column;
+    const QString window = u"SELECT seq, %1 AS sort_key%2 FROM records %3ORDER BY %1, seq LIMIT %4"_s.arg(
+        key, checkedColumns, narrowed, QString::number(rows));
+    const QString sql = u"SELECT %1 FROM records WHERE seq IN (SELECT seq FROM (%2) AS window_rows WHERE %3 "
+                        "ORDER BY sort_key, seq %4) ORDER BY %5, seq"_s.arg(
+                            SharedRecordRow::columns(), window, conditions.checks.join(u" AND "_s),
+                            pageLimit(search), key);
+    ResultPage<SharedRecord> page = pageOf(sql, values);
+    // A page cut short may have more matches beyond the window: only a full page is sure.
+    if (page.failed || !page.hasMore)
+        return std::nullopt;
+    return page;
+}
+
+ResultPage<SharedRecord> RecordFinder::gathered(const RecordSearch& search, const Conditions& conditions)
+{
+    QStringList where = conditions.checks;
+    QVariantList values = conditions.checkValues;
+    if (!conditions.country.isEmpty()) {
+        where.prepend(u"country = ?"_s);
+        values.prepend(conditions.country);
+    }
+    const QString key = sortColumn(search.sort);
+    const QString sql = u"SELECT %1 FROM records %2 ORDER BY %3, seq %4"_s.arg(
+        SharedRecordRow::columns(), where.isEmpty() ? QString() : u"WHERE "_s + where.join(u" AND "_s), key,
+        pageLimit(search));
+    return pageOf(sql, values);
+}
+
+ResultPage<SharedRecord> RecordFinder::pageOf(const QString& sql, const QVariantList& values)
+{
+    bool ok = false;
+    QSqlQuery query = runStatement(m_db, sql, values, &ok);
+    ResultPage<SharedRecord> page;
+    page.failed = !ok;
+    while (ok && query.next()) {
+        if (page.rows.size() == RecordSearch::kPageSize) {
+            page.hasMore = true;
+            break;
+        }
+        page.rows << SharedRecordRow::fromQuery(query);
+    }
+    return page;
+}
