@@ -116,6 +116,13 @@ void BM_SearchTwoWordsByPlace(benchmark::State& state) { runSearch(state, search
 void BM_SearchAccentedByCity(benchmark::State& state) { runSearch(state, search(u"Zürich"_s, {}, Sort::City)); }
 // The country filter alone, sorted by city.
 void BM_CountryByCity(benchmark::State& state) { runSearch(state, search({}, u"Italy"_s, Sort::City)); }
+// The type filter alone: a tenth of all records.
+void BM_TypeByPlace(benchmark::State& state)
+{
+    RecordSearch s = search({}, {}, Sort::Place);
+    s.type = u"Hotel"_s;
+    runSearch(state, s);
+}
 // No filter at all: the first page of all records by place, and a page deep in a search.
 void BM_AllByPlace(benchmark::State& state) { runSearch(state, search({}, {}, Sort::Place)); }
 void BM_SearchPage100ByCountry(benchmark::State& state) { runSearch(state, search(u"quiet"_s, {}, Sort::Country, 100)); }
@@ -127,6 +134,7 @@ BENCHMARK(BM_SearchWordCountryByDate)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchTwoWordsByPlace)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchAccentedByCity)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CountryByCity)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypeByPlace)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AllByPlace)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchPage100ByCountry)->Unit(benchmark::kMillisecond);
 

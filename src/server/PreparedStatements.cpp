@@ -1,6 +1,14 @@
 #include "server/PreparedStatements.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
+
+using namespace Qt::StringLiterals;
+
+PreparedStatements::PreparedStatements(QSqlDatabase db)
+    : m_db(std::move(db)), m_preparesControl(m_db.driverName() == u"QSQLITE"_s)
+{
+}
 
 QSqlQuery& PreparedStatements::run(const QString& sql, const QVariantList& values, bool* ok)
 {
@@ -37,4 +45,13 @@ void PreparedStatements::finishAll()
 {
     for (auto& [sql, query] : m_queries)
         query.finish();
+}
+
+bool PreparedStatements::control(const QString& sql)
+{
+    if (!m_preparesControl)
+        return execute(sql);
+    bool ok = false;
+    run(sql, {}, &ok);
+    return ok;
 }

@@ -12,7 +12,7 @@
 class PreparedStatements
 {
 public:
-    explicit PreparedStatements(QSqlDatabase db) : m_db(std::move(db)) {}
+    explicit PreparedStatements(QSqlDatabase db);
 
     QSqlDatabase& database() { return m_db; }
     // Why the last statement that failed did so.
@@ -23,12 +23,16 @@ public:
     // Resets every statement: a statement with rows left unread keeps SQLite's read snapshot
     // open past the commit, and the next write would find the snapshot stale.
     void finishAll();
-    // Runs a statement without values and without keeping it (transaction control).
+    // Runs a statement without values and without keeping it.
     bool execute(const QString& sql);
+    // Runs a statement of transaction control (SAVEPOINT, RELEASE, ...). SQLite keeps it
+    // prepared; PostgreSQL cannot prepare these, so there it is sent as text each time.
+    bool control(const QString& sql);
 
 private:
     QSqlDatabase m_db;
     // Node-based, so that a query handed out stays where it is when others are added.
     std::unordered_map<QString, QSqlQuery> m_queries;
     QString m_lastError;
+    bool m_preparesControl;
 };

@@ -215,61 +215,32 @@ bool SharedRecordStore::migrate(QSqlDatabase& db)
 QString SharedRecordStore::newIdentifier()
 {
     static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    QString identifier(16, u'0');
-    for (QChar& ch : identifier)
-        ch = QLatin1Char(kAlphabet[QRandomGenerator::system()->bounded(62)]);
+    // One read of the system's random source for the whole identifier; bytes of 248 and over
+    // are drawn again, so that every letter and digit is as likely as the others.
+    QString identifier;
+    identifier.reserve(16);
+    while (identifier.size() < 16) {
+        quint8 bytes[24];
+        QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(bytes), sizeof bytes / sizeof(quint32));
+        for (quint8 byte : bytes) {
+            if (byte < 248 && identifier.size() < 16)
+                identifier += QLatin1Char(kAlphabet[byte % 62]);
+        }
+    }
     return identifier;
 }
 
 namespace {
-
-// The checks every write makes first: a banned installation, then an alias of another one.
-// Claims a free alias for the installation.
-std::optional<WriteOutcome::Status> refusal(PreparedStatements& db, const QString& installation,
-                                            const QString& alias, bool* ok)
-{
-    QSqlQuery& banned = db.run(u"SELECT banned FROM installations WHERE mac = ?"_s, {installation}, ok);
-    if (!*ok)
-        return std::nullopt;
-    if (banned.next()) {
-        if (banned.value(0).toInt() != 0)
-            return WriteOutcome::Status::Banned;
-    } else {
-        db.run(u"INSERT INTO installations (mac, banned) VALUES (?, 0)"_s, {installation}, ok);
-        if (!*ok)
-            return std::nullopt;
-    }
-    if (alias.isEmpty())
-        return std::nullopt;
-    const QString key = SharedRecordStore::aliasKey(alias);
-    db.run(u"INSERT INTO aliases (alias_key, alias, mac) VALUES (?, ?, ?) ON CONFLICT (alias_key) DO NOTHING"_s,
-           {key, alias, installation}, ok);
-    if (!*ok)
-        return std::nullopt;
-    QSqlQuery& owner = db.run(u"SELECT mac FROM aliases WHERE alias_key = ?"_s, {key}, ok);
-    if (*ok && owner.next() && owner.value(0).toString() != installation)
-        return WriteOutcome::Status::AliasTaken;
-    return std::nullopt;
-}
-
-bool overLimit(PreparedStatements& db, const QString& table, const QString& timeColumn,
-               const QString& installation, qint64 now, int limit, bool* ok)
-{
-    QSqlQuery& count = db.run(u"SELECT COUNT(*) FROM %1 WHERE mac = ? AND %2 > ?"_s.arg(table, timeColumn),
-                              {installation, now - 3600}, ok);
-    return *ok && count.next() && count.value(0).toLongLong() >= limit;
-}
 
 WriteOutcome failed(PreparedStatements& db)
 {
     return {WriteOutcome::Status::Failed, {}, db.lastError()};
 }
 
-// Inserts with a new identifier, drawing again in the unlikely case that it is taken.
-QString insertWithIdentifier(PreparedStatements& db, const QString& sql, const QVariantList& values)
+// Inserts with the identifier given, drawing another in the unlikely case that it is taken.
+QString insertWithIdentifier(PreparedStatements& db, const QString& sql, QString identifier, const QVariantList& values)
 {
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        const QString identifier = SharedRecordStore::newIdentifier();
+    for (int attempt = 0; attempt < 5; ++attempt, identifier = SharedRecordStore::newIdentifier()) {
         bool ok = false;
         QSqlQuery& insert = db.run(sql, QVariantList{identifier} + values, &ok);
         if (!ok)
@@ -300,42 +271,73 @@ QVariantList recordValues(const QString& installation, const QString& alias, con
             text(record.field(Satisfaction)), text(dateKey(record.field(DateVisited))), text(record.field(Comments))};
 }
 
-// A row that a write adds: its table, the column of its time and the hourly limit on such
-// rows per installation, and its INSERT with every value but the identifier.
+// A row that a write adds, with everything its checks read, made on the request's thread:
+// the statement that reads those checks, its INSERT with every value but the identifier,
+// and the identifier drawn for it.
 struct NewRow
 {
-    QString table;
-    QString timeColumn;
+    QString checks;
+    QVariantList checkValues;
     int perHour;
     QString insert;
     QVariantList values;
+    QString identifier = SharedRecordStore::newIdentifier();
 };
 
-// The identifier of what the installation stored before that this write repeats; *ok false
-// when that could not be read.
-using EarlierCopy = std::function<std::optional<QString>(bool* ok)>;
+// The statement that reads every check of a write at once: whether the installation is
+// banned (null when it is new), who owns the alias (null when nobody), how many rows of the
+// table it added in the last hour, and the identifier of an earlier copy when repeat is a
+// condition that finds one (null otherwise).
+QString checksOf(const QString& table, const QString& timeColumn, const QString& repeat)
+{
+    return u"SELECT (SELECT banned FROM installations WHERE mac = ?), "
+           "(SELECT mac FROM aliases WHERE alias_key = ?), "
+           "(SELECT COUNT(*) FROM %1 WHERE mac = ? AND %2 > ?), %3"_s.arg(
+               table, timeColumn, repeat.isEmpty() ? u"NULL"_s : u"(SELECT id FROM %1 WHERE %2)"_s.arg(table, repeat));
+}
+
+QVariantList checkValuesOf(const QString& installation, const QString& alias, qint64 now)
+{
+    return {text(installation), SharedRecordStore::aliasKey(text(alias)), text(installation), now - 3600};
+}
 
 // A write in its order of checks: a banned installation or another's alias, a repeat of what
-// is already stored (when the write can have one), the hourly limit; then the new row.
+// is already stored, the hourly limit. Nothing is written before every check has passed;
+// then the installation and a free alias are claimed and the row added.
 WriteOutcome insertChecked(PreparedStatements& db, const QString& installation, const QString& alias,
-                           qint64 now, const NewRow& row, const EarlierCopy& earlier = {})
+                           const NewRow& row)
 {
     bool ok = false;
-    if (const auto refused = refusal(db, installation, alias, &ok))
-        return {*refused, {}, {}};
-    if (!ok)
+    QSqlQuery& checks = db.run(row.checks, row.checkValues, &ok);
+    if (!ok || !checks.next())
         return failed(db);
-    if (earlier) {
-        if (const auto identifier = earlier(&ok))
-            return {WriteOutcome::Status::AlreadyStored, *identifier, {}};
-        if (!ok)
-            return failed(db);
-    }
-    if (overLimit(db, row.table, row.timeColumn, installation, now, row.perHour, &ok))
+    const bool known = !checks.value(0).isNull();
+    const QVariant owner = checks.value(1);
+    const qint64 lastHour = checks.value(2).toLongLong();
+    const QString earlier = checks.value(3).toString();
+    if (known && checks.value(0).toInt() != 0)
+        return {WriteOutcome::Status::Banned, {}, {}};
+    if (!alias.isEmpty() && !owner.isNull() && owner.toString() != installation)
+        return {WriteOutcome::Status::AliasTaken, {}, {}};
+    if (!earlier.isEmpty())
+        return {WriteOutcome::Status::AlreadyStored, earlier, {}};
+    if (lastHour >= row.perHour)
         return {WriteOutcome::Status::TooMany, {}, {}};
-    if (!ok)
-        return failed(db);
-    const QString identifier = insertWithIdentifier(db, row.insert, row.values);
+    if (!known)
+        db.run(u"INSERT INTO installations (mac, banned) VALUES (?, 0) ON CONFLICT (mac) DO NOTHING"_s,
+               {text(installation)}, &ok);
+    if (ok && !alias.isEmpty() && owner.isNull()) {
+        const QString key = SharedRecordStore::aliasKey(alias);
+        QSqlQuery& claim = db.run(u"INSERT INTO aliases (alias_key, alias, mac) VALUES (?, ?, ?) "
+                                  "ON CONFLICT (alias_key) DO NOTHING"_s, {key, alias, installation}, &ok);
+        // Another server process on the same database claimed it since the checks were read.
+        if (ok && claim.numRowsAffected() == 0) {
+            QSqlQuery& claimant = db.run(u"SELECT mac FROM aliases WHERE alias_key = ?"_s, {key}, &ok);
+            if (ok && claimant.next() && claimant.value(0).toString() != installation)
+                return {WriteOutcome::Status::AliasTaken, {}, {}};
+        }
+    }
+    const QString identifier = ok ? insertWithIdentifier(db, row.insert, row.identifier, row.values) : QString();
     if (identifier.isEmpty())
         return failed(db);
     return {WriteOutcome::Status::Stored, identifier, {}};
@@ -356,25 +358,21 @@ WriteOutcome SharedRecordStore::shareRecord(const QString& installation, const Q
 {
     // The hash and the values are made here, on the request's thread, not on the writer's.
     const QString key = contentKey(record);
-    const NewRow row{u"records"_s, u"shared_at"_s, m_limits.recordsPerHour, kInsertRecord,
-                     recordValues(installation, alias, record, key, now)};
-    return writes().run([&](PreparedStatements& db) {
-        return insertChecked(db, installation, alias, now, row, [&](bool* ok) -> std::optional<QString> {
-            QSqlQuery& earlier = db.run(u"SELECT id FROM records WHERE mac = ? AND content_key = ?"_s,
-                                        {installation, key}, ok);
-            return *ok && earlier.next() ? std::optional(earlier.value(0).toString()) : std::nullopt;
-        });
-    });
+    const NewRow row{checksOf(u"records"_s, u"shared_at"_s, u"mac = ? AND content_key = ?"_s),
+                     checkValuesOf(installation, alias, now) + QVariantList{text(installation), key},
+                     m_limits.recordsPerHour, kInsertRecord, recordValues(installation, alias, record, key, now)};
+    return writes().run([&](PreparedStatements& db) { return insertChecked(db, installation, alias, row); });
 }
 
 WriteOutcome SharedRecordStore::postToForum(const QString& installation, const QString& alias,
                                             const QString& body, const QString& stamp, qint64 now)
 {
-    const NewRow row{u"posts"_s, u"posted_at"_s, m_limits.postsPerHour,
+    const NewRow row{checksOf(u"posts"_s, u"posted_at"_s, {}), checkValuesOf(installation, alias, now),
+                     m_limits.postsPerHour,
                      u"INSERT INTO posts (id, mac, alias, body, stamp, posted_at) VALUES (?, ?, ?, ?, ?, ?) "
                      "ON CONFLICT (id) DO NOTHING"_s,
                      {text(installation), text(alias), text(body), text(stamp), now}};
-    return writes().run([&](PreparedStatements& db) { return insertChecked(db, installation, alias, now, row); });
+    return writes().run([&](PreparedStatements& db) { return insertChecked(db, installation, alias, row); });
 }
 
 bool SharedRecordStore::addRecordsInBulk(const QList<SharedRecord>& records)

@@ -70,12 +70,12 @@ void WriteQueue::write(PreparedStatements& statements, const QString& beginWrite
     std::vector<WriteOutcome> outcomes;
     outcomes.reserve(batch.size());
     for (Pending& pending : batch) {
-        if (!statements.execute(u"SAVEPOINT write"_s))
+        if (!statements.control(u"SAVEPOINT write"_s))
             break;
         WriteOutcome outcome = pending.job(statements);
         const bool kept = outcome.status == WriteOutcome::Status::Stored;
-        if ((!kept && !statements.execute(u"ROLLBACK TO SAVEPOINT write"_s)) ||
-            !statements.execute(u"RELEASE SAVEPOINT write"_s))
+        if ((!kept && !statements.control(u"ROLLBACK TO SAVEPOINT write"_s)) ||
+            !statements.control(u"RELEASE SAVEPOINT write"_s))
             break; // what this write left can no longer be undone on its own
         outcomes.push_back(std::move(outcome));
     }
