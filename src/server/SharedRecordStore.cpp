@@ -220,11 +220,14 @@ QString SharedRecordStore::newIdentifier()
     QString identifier;
     identifier.reserve(16);
     while (identifier.size() < 16) {
-        quint8 bytes[24];
-        QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(bytes), sizeof bytes / sizeof(quint32));
-        for (quint8 byte : bytes) {
-            if (byte < 248 && identifier.size() < 16)
-                identifier += QLatin1Char(kAlphabet[byte % 62]);
+        quint32 words[6];
+        QRandomGenerator::system()->fillRange(words);
+        for (quint32 word : words) {
+            for (int shift = 0; shift < 32; shift += 8) {
+                const quint32 byte = (word >> shift) & 0xff;
+                if (byte < 248 && identifier.size() < 16)
+                    identifier += QLatin1Char(kAlphabet[byte % 62]);
+            }
         }
     }
     return identifier;
