@@ -106,14 +106,5 @@ ResultPage<SharedRecord> RecordFinder::pageOf(const QString& sql, const QVariant
 {
     bool ok = false;
     QSqlQuery query = runStatement(m_db, sql, values, &ok);
-    ResultPage<SharedRecord> page;
-    page.failed = !ok;
-    while (ok && query.next()) {
-        if (page.rows.size() == RecordSearch::kPageSize) {
-            page.hasMore = true;
-            break;
-        }
-        page.rows << SharedRecordRow::fromQuery(query);
-    }
-    return page;
+    return pageOfRows<SharedRecord>(query, ok, SharedRecordRow::fromQuery);
 }

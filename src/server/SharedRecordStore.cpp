@@ -420,17 +420,10 @@ ResultPage<ForumPost> SharedRecordStore::posts(int page)
                               "LIMIT %1 OFFSET %2"_s.arg(RecordSearch::kPageSize + 1)
                               .arg(qint64(qMax(0, page)) * RecordSearch::kPageSize),
                           {}, &ok);
-    ResultPage<ForumPost> result;
-    result.failed = !ok;
-    while (ok && query.next()) {
-        if (result.rows.size() == RecordSearch::kPageSize) {
-            result.hasMore = true;
-            break;
-        }
-        result.rows << ForumPost{query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
-                                 query.value(3).toString(), query.value(4).toString(), query.value(5).toLongLong()};
-    }
-    return result;
+    return pageOfRows<ForumPost>(query, ok, [](const QSqlQuery& row) {
+        return ForumPost{row.value(0).toString(), row.value(1).toString(), row.value(2).toString(),
+                         row.value(3).toString(), row.value(4).toString(), row.value(5).toLongLong()};
+    });
 }
 
 bool SharedRecordStore::forEachRecord(const std::function<void(const SharedRecord&)>& each)
