@@ -181,8 +181,10 @@ private slots:
             QSqlDatabase::removeDatabase(u"schema"_s);
             return value;
         };
-        for (const QString& index : {u"records_country_place"_s, u"records_country_city"_s, u"records_country_date"_s})
+        for (const QString& index : {u"records_country_place"_s, u"records_country_city"_s, u"records_country_date"_s,
+                                     u"records_type_sorted"_s})
             QVERIFY(sql(u"DROP INDEX "_s + index).toBool());
+        QVERIFY(sql(u"CREATE INDEX records_type ON records (type)"_s).toBool());
         QVERIFY(sql(u"DELETE FROM schema_version WHERE version = 2"_s).toBool());
         {
             SharedRecordStore store(file);
@@ -190,7 +192,9 @@ private slots:
             QCOMPARE(store.counts()->records, 2);
         }
         QCOMPARE(sql(u"SELECT MAX(version) FROM schema_version"_s).toInt(), SharedRecordStore::kSchemaVersion);
-        QCOMPARE(sql(u"SELECT COUNT(*) FROM sqlite_master WHERE name LIKE 'records_country_%'"_s).toInt(), 3);
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM sqlite_master WHERE name LIKE 'records_country_%' "
+                     "OR name = 'records_type_sorted'"_s).toInt(), 4);
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM sqlite_master WHERE name = 'records_type'"_s).toInt(), 0);
 
         QVERIFY(sql(u"INSERT INTO schema_version (version) VALUES (99)"_s).toBool());
         SharedRecordStore newer(file);
