@@ -33,6 +33,8 @@ RecordFinder::Conditions RecordFinder::conditionsOf(const RecordSearch& search, 
     if (!words.isEmpty()) {
         conditions.checks << dialect.wordCondition();
         conditions.checkValues << dialect.wordQuery(words);
+        conditions.checkedColumns << dialect.wordColumns();
+        conditions.hasWords = true;
     }
     const std::pair<QString, QString> exact[] = {{u"type"_s, search.type}, {u"satisfaction"_s, search.satisfaction}};
     for (const auto& [column, value] : exact) {
@@ -96,10 +98,17 @@ ResultPage<SharedRecord> RecordFinder::gathered(const RecordSearch& search, cons
         values.prepend(conditions.country);
     }
     const QString key = sortColumn(search.sort);
-    const QString sql = u"SELECT %1 FROM records %2 ORDER BY %3, seq %4"_s.arg(
-        SharedRecordRow::columns(), where.isEmpty() ? QString() : u"WHERE "_s + where.join(u" AND "_s), key,
-        pageLimit(search));
-    return pageOf(sql, values);
+    // The engine can tell how many records have a country, a type or a satisfaction, and
+    // chooses well between their indexes and the sort index; not so for words.
+    if (!conditions.hasWords) {
+        return pageOf(u"SELECT %1 FROM records %2 ORDER BY %3, seq %4"_s.arg(
+                          SharedRecordRow::columns(), where.isEmpty() ? QString() : u"WHERE "_s + where.join(u" AND "_s),
+                          key, pageLimit(search)),
+                      values);
+    }
+    const QString matching =
+        u"SELECT %1, %2, seq FROM records WHERE %3"_s.arg(SharedRecordRow::columns(), key, where.join(u" AND "_s));
+    return pageOf(m_dialect.sortedMatches(SharedRecordRow::columns(), matching, key + u", seq"_s, pageLimit(search)), values);
 }
 
 ResultPage<SharedRecord> RecordFinder::pageOf(const QString& sql, const QVariantList& values)

@@ -44,6 +44,7 @@ private:
         QStringList checks;
         QVariantList checkValues;
         QStringList checkedColumns; // the columns the checks read besides seq
+        bool hasWords = false;
     };
     static Conditions conditionsOf(const RecordSearch& search, const SqlDialect& dialect);
 

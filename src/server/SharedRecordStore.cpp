@@ -182,7 +182,7 @@ bool SharedRecordStore::migrate(QSqlDatabase& db)
             u"CREATE INDEX records_country_date ON records (country, date_key, seq)"_s,
             u"DROP INDEX records_type"_s,
             u"CREATE INDEX records_type_sorted ON records (type, place, city, country, date_key, satisfaction, seq)"_s,
-        },
+        } + m_dialect.wordIndexUpgrade(),
     };
     static_assert(kSchemaVersion == 2, "one migration for each schema version");
     QSqlQuery query(db);

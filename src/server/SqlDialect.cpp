@@ -29,12 +29,33 @@ QStringList SqlDialect::wordIndexSchema() const
     };
 }
 
+QStringList SqlDialect::wordIndexUpgrade() const
+{
+    if (m_engine == Engine::Sqlite)
+        return {};
+    return {u"ALTER TABLE records ADD COLUMN words tsvector GENERATED ALWAYS AS "
+            "(to_tsvector('simple', place || ' ' || city || ' ' || comments)) STORED"_s,
+            u"DROP INDEX records_words"_s, u"CREATE INDEX records_words ON records USING GIN (words)"_s};
+}
+
 QString SqlDialect::wordCondition() const
 {
     if (m_engine == Engine::Postgres)
-        return u"seq IN (SELECT seq FROM records WHERE to_tsvector('simple', place || ' ' || city || ' ' || "
-               "comments) @@ to_tsquery('simple', ?))"_s;
+        return u"words @@ to_tsquery('simple', ?)"_s;
     return u"seq IN (SELECT rowid FROM records_words WHERE records_words MATCH ?)"_s;
+}
+
+QStringList SqlDialect::wordColumns() const
+{
+    return m_engine == Engine::Postgres ? QStringList{u"words"_s} : QStringList{};
+}
+
+QString SqlDialect::sortedMatches(const QString& columns, const QString& inner, const QString& order,
+                                  const QString& limit) const
+{
+    if (m_engine == Engine::Postgres)
+        return u"WITH matches AS MATERIALIZED (%1) SELECT %2 FROM matches ORDER BY %3 %4"_s.arg(inner, columns, order, limit);
+    return u"%1 ORDER BY %2 %3"_s.arg(inner, order, limit);
 }
 
 QString SqlDialect::wordQuery(const QStringList& words) const

@@ -19,11 +19,21 @@ public:
     // Starts a transaction that writes. SQLite takes the write lock at once, so that two
     // writers wait for each other (busy time-out) instead of failing when they upgrade.
     QString beginWrite() const;
-    // The statements that create the word index of the records.
+    // The statements that create the word index of the records (the first schema), and those
+    // that bring it to the second: PostgreSQL then keeps the words of each record in a column
+    // of its own, so that checking a row need not take its texts apart again.
     QStringList wordIndexSchema() const;
-    // A condition on the seq of a record that holds when the record has the words of
-    // wordQuery(); one value to bind.
+    QStringList wordIndexUpgrade() const;
+    // A condition on a record that holds when it has the words of wordQuery(); one value to
+    // bind. It reads the record's seq and the columns of wordColumns().
     QString wordCondition() const;
+    QStringList wordColumns() const;
+    // A query for every row of inner, sorted by order and cut to limit, made so that the
+    // engine finds the rows of inner through their indexes before it sorts them. PostgreSQL,
+    // unable to tell how many records have a word given as a prefix, would otherwise walk
+    // the whole sort index for a word that few records have.
+    QString sortedMatches(const QString& columns, const QString& inner, const QString& order,
+                          const QString& limit) const;
     // The bound value for wordCondition(): every word matches as a prefix, all must match.
     QString wordQuery(const QStringList& words) const;
 
