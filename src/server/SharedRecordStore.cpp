@@ -278,10 +278,11 @@ QVariantList recordValues(const QString& installation, const QString& alias, con
 }
 
 // A row that a write adds, with everything its checks read, made on the request's thread:
-// the statement that reads those checks, its INSERT with every value but the identifier,
-// and the identifier drawn for it.
+// the alias's key, the statement that reads those checks, its INSERT with every value but
+// the identifier, and the identifier drawn for it.
 struct NewRow
 {
+    QString aliasKey;
     QString checks;
     QVariantList checkValues;
     int perHour;
@@ -302,9 +303,9 @@ QString checksOf(const QString& table, const QString& timeColumn, const QString&
                table, timeColumn, repeat.isEmpty() ? u"NULL"_s : u"(SELECT id FROM %1 WHERE %2)"_s.arg(table, repeat));
 }
 
-QVariantList checkValuesOf(const QString& installation, const QString& alias, qint64 now)
+QVariantList checkValuesOf(const QString& installation, const QString& aliasKey, qint64 now)
 {
-    return {text(installation), SharedRecordStore::aliasKey(text(alias)), text(installation), now - 3600};
+    return {text(installation), aliasKey, text(installation), now - 3600};
 }
 
 // A write in its order of checks: a banned installation or another's alias, a repeat of what
@@ -333,7 +334,7 @@ WriteOutcome insertChecked(PreparedStatements& db, const QString& installation, 
         db.run(u"INSERT INTO installations (mac, banned) VALUES (?, 0) ON CONFLICT (mac) DO NOTHING"_s,
                {text(installation)}, &ok);
     if (ok && !alias.isEmpty() && owner.isNull()) {
-        const QString key = SharedRecordStore::aliasKey(alias);
+        const QString& key = row.aliasKey;
         QSqlQuery& claim = db.run(u"INSERT INTO aliases (alias_key, alias, mac) VALUES (?, ?, ?) "
                                   "ON CONFLICT (alias_key) DO NOTHING"_s, {key, alias, installation}, &ok);
         // Another server process on the same database claimed it since the checks were read.
@@ -364,8 +365,9 @@ WriteOutcome SharedRecordStore::shareRecord(const QString& installation, const Q
 {
     // The hash and the values are made here, on the request's thread, not on the writer's.
     const QString key = contentKey(record);
-    const NewRow row{checksOf(u"records"_s, u"shared_at"_s, u"mac = ? AND content_key = ?"_s),
-                     checkValuesOf(installation, alias, now) + QVariantList{text(installation), key},
+    const QString owner = aliasKey(text(alias));
+    const NewRow row{owner, checksOf(u"records"_s, u"shared_at"_s, u"mac = ? AND content_key = ?"_s),
+                     checkValuesOf(installation, owner, now) + QVariantList{text(installation), key},
                      m_limits.recordsPerHour, kInsertRecord, recordValues(installation, alias, record, key, now)};
     return writes().run([&](PreparedStatements& db) { return insertChecked(db, installation, alias, row); });
 }
@@ -373,7 +375,8 @@ WriteOutcome SharedRecordStore::shareRecord(const QString& installation, const Q
 WriteOutcome SharedRecordStore::postToForum(const QString& installation, const QString& alias,
                                             const QString& body, const QString& stamp, qint64 now)
 {
-    const NewRow row{checksOf(u"posts"_s, u"posted_at"_s, {}), checkValuesOf(installation, alias, now),
+    const QString owner = aliasKey(text(alias));
+    const NewRow row{owner, checksOf(u"posts"_s, u"posted_at"_s, {}), checkValuesOf(installation, owner, now),
                      m_limits.postsPerHour,
                      u"INSERT INTO posts (id, mac, alias, body, stamp, posted_at) VALUES (?, ?, ?, ?, ?, ?) "
                      "ON CONFLICT (id) DO NOTHING"_s,

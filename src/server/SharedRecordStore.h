@@ -8,9 +8,7 @@
 #include "server/WriteQueue.h"
 #include "store/TravelRecord.h"
 
-#include <QDateTime>
 #include <QList>
-#include <QMutex>
 #include <QSqlDatabase>
 #include <QString>
 

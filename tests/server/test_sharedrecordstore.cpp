@@ -5,6 +5,7 @@
 #include "ServerUnderTest.h"
 #include "server/SharedRecordStore.h"
 
+#include <QMutex>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QSqlQuery>
