@@ -4,9 +4,9 @@
 
 using namespace Qt::StringLiterals;
 
-WriteQueue::WriteQueue(std::function<QSqlDatabase()> openConnection, QString beginWrite)
+WriteQueue::WriteQueue(std::function<QSqlDatabase()> openConnection, QString beginWrite, BatchEnd batchEnd)
     : m_openConnection(std::move(openConnection)), m_beginWrite(std::move(beginWrite)),
-      m_thread([this] { serve(); })
+      m_batchEnd(std::move(batchEnd)), m_thread([this] { serve(); })
 {
 }
 
@@ -22,25 +22,29 @@ WriteQueue::~WriteQueue()
 
 WriteOutcome WriteQueue::run(Job job)
 {
-    std::future<WriteOutcome> outcome;
+    std::shared_ptr<Batch> batch;
+    size_t slot = 0;
     {
         std::lock_guard guard(m_lock);
-        m_pending.push_back(Pending{std::move(job), {}});
-        outcome = m_pending.back().outcome.get_future();
+        if (m_pending.empty() || int(m_pending.back()->jobs.size()) >= kMostInABatch)
+            m_pending.push_back(std::make_shared<Batch>());
+        batch = m_pending.back();
+        slot = batch->jobs.size();
+        batch->jobs.push_back(std::move(job));
     }
     m_wake.notify_one();
-    return outcome.get();
+    batch->answered.wait(0, std::memory_order_acquire);
+    return std::move(batch->outcomes[slot]);
 }
 
-std::deque<WriteQueue::Pending> WriteQueue::takeBatch()
+std::shared_ptr<WriteQueue::Batch> WriteQueue::takeBatch()
 {
     std::unique_lock guard(m_lock);
     m_wake.wait(guard, [this] { return m_stopping || !m_pending.empty(); });
-    std::deque<Pending> batch;
-    while (!m_pending.empty() && int(batch.size()) < kMostInABatch) {
-        batch.push_back(std::move(m_pending.front()));
-        m_pending.pop_front();
-    }
+    if (m_pending.empty())
+        return {};
+    std::shared_ptr<Batch> batch = std::move(m_pending.front());
+    m_pending.pop_front();
     return batch;
 }
 
@@ -48,48 +52,42 @@ void WriteQueue::serve()
 {
     // The statements go before the connection does, both on this thread.
     PreparedStatements statements(m_openConnection());
-    for (;;) {
-        std::deque<Pending> batch = takeBatch();
-        if (batch.empty())
-            return; // stopping, and nothing is left to write
-        write(statements, m_beginWrite, batch);
+    while (const std::shared_ptr<Batch> batch = takeBatch()) {
+        write(statements, *batch);
+        // One wake for every writer of the batch; they read their outcomes after it.
+        batch->answered.store(1, std::memory_order_release);
+        batch->answered.notify_all();
     }
 }
 
-void WriteQueue::write(PreparedStatements& statements, const QString& beginWrite, std::deque<Pending>& batch)
+void WriteQueue::write(PreparedStatements& statements, Batch& batch) const
 {
-    const auto failAll = [&batch](const QString& reason) {
-        for (Pending& pending : batch)
-            pending.outcome.set_value({WriteOutcome::Status::Failed, {}, reason});
-    };
+    batch.outcomes.reserve(batch.jobs.size());
+    if (writeAll(statements, batch))
+        return;
+    const QString reason = statements.lastError();
+    statements.execute(u"ROLLBACK"_s);
+    batch.outcomes.assign(batch.jobs.size(), WriteOutcome{WriteOutcome::Status::Failed, {}, reason});
+}
+
+bool WriteQueue::writeAll(PreparedStatements& statements, Batch& batch) const
+{
     QSqlDatabase& db = statements.database();
     if (!db.isOpen() && !db.open()) // opened again after a failure, not kept closed for good
-        return failAll(db.lastError().text());
-    if (!statements.execute(beginWrite))
-        return failAll(statements.lastError());
-    std::vector<WriteOutcome> outcomes;
-    outcomes.reserve(batch.size());
-    for (Pending& pending : batch) {
+        return false;
+    if (!statements.execute(m_beginWrite))
+        return false;
+    for (const Job& job : batch.jobs) {
         if (!statements.control(u"SAVEPOINT write"_s))
-            break;
-        WriteOutcome outcome = pending.job(statements);
+            return false;
+        WriteOutcome outcome = job(statements);
         const bool kept = outcome.status == WriteOutcome::Status::Stored;
         if ((!kept && !statements.control(u"ROLLBACK TO SAVEPOINT write"_s)) ||
             !statements.control(u"RELEASE SAVEPOINT write"_s))
-            break; // what this write left can no longer be undone on its own
-        outcomes.push_back(std::move(outcome));
+            return false; // what this write left can no longer be undone on its own
+        batch.outcomes.push_back(std::move(outcome));
     }
+    const bool ended = !m_batchEnd || m_batchEnd(statements);
     statements.finishAll();
-    if (outcomes.size() < batch.size()) {
-        const QString reason = statements.lastError();
-        statements.execute(u"ROLLBACK"_s);
-        return failAll(reason);
-    }
-    if (!statements.execute(u"COMMIT"_s)) {
-        const QString reason = statements.lastError();
-        statements.execute(u"ROLLBACK"_s);
-        return failAll(reason);
-    }
-    for (size_t i = 0; i < batch.size(); ++i)
-        batch[i].outcome.set_value(std::move(outcomes[i]));
+    return ended && statements.execute(u"COMMIT"_s);
 }
