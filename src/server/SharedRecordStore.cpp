@@ -134,6 +134,8 @@ QSqlDatabase SharedRecordStore::connection()
         QSqlQuery(db).exec(u"PRAGMA synchronous=NORMAL"_s);
         // A search reads many rows at random; mapped, they are read without a copy each.
         QSqlQuery(db).exec(u"PRAGMA mmap_size=1073741824"_s);
+        // The pages that each write's savepoint keeps for undoing it stay in memory.
+        QSqlQuery(db).exec(u"PRAGMA temp_store=MEMORY"_s);
     }
     return db;
 }
@@ -183,8 +185,9 @@ bool SharedRecordStore::migrate(QSqlDatabase& db)
             u"DROP INDEX records_type"_s,
             u"CREATE INDEX records_type_sorted ON records (type, place, city, country, date_key, satisfaction, seq)"_s,
         } + m_dialect.wordIndexUpgrade(),
+        m_dialect.wordIndexDeferral(),
     };
-    static_assert(kSchemaVersion == 2, "one migration for each schema version");
+    static_assert(kSchemaVersion == 3, "one migration for each schema version");
     QSqlQuery query(db);
     if (!query.exec(u"CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)"_s)) {
         m_error = u"cannot read the schema version: "_s + query.lastError().text();
@@ -355,7 +358,15 @@ WriteOutcome insertChecked(PreparedStatements& db, const QString& installation, 
 WriteQueue& SharedRecordStore::writes()
 {
     std::call_once(m_writesStarted, [this] {
-        m_writes = std::make_unique<WriteQueue>([this] { return connection(); }, m_dialect.beginWrite());
+        m_writes = std::make_unique<WriteQueue>([this] { return connection(); }, m_dialect.beginWrite(),
+                                                [catchUp = m_dialect.wordIndexCatchUp()](PreparedStatements& db) {
+                                                    for (const QString& statement : catchUp) {
+                                                        bool ok = false;
+                                                        if (db.run(statement, {}, &ok); !ok)
+                                                            return false;
+                                                    }
+                                                    return true;
+                                                });
     });
     return *m_writes;
 }
@@ -398,6 +409,12 @@ bool SharedRecordStore::addRecordsInBulk(const QList<SharedRecord>& records)
         for (int i = 0; i < int(values.size()); ++i)
             insert.bindValue(i, values[i]);
         if (!insert.exec())
+            return false;
+    }
+    for (const QString& statement : m_dialect.wordIndexCatchUp()) {
+        bool ok = false;
+        runStatement(db, statement, {}, &ok);
+        if (!ok)
             return false;
     }
     return transaction.commit();

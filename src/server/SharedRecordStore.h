@@ -50,7 +50,7 @@ public:
     bool open();
     QString error() const { return m_error; }
 
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
 
     // Shares a record of an installation; alias empty for anonymous sharing.
     WriteOutcome shareRecord(const QString& installation, const QString& alias,

@@ -38,6 +38,25 @@ QStringList SqlDialect::wordIndexUpgrade() const
             u"DROP INDEX records_words"_s, u"CREATE INDEX records_words ON records USING GIN (words)"_s};
 }
 
+QStringList SqlDialect::wordIndexDeferral() const
+{
+    if (m_engine == Engine::Postgres)
+        return {};
+    return {u"CREATE TABLE records_unindexed (seq INTEGER PRIMARY KEY)"_s,
+            u"DROP TRIGGER records_words_add"_s,
+            u"CREATE TRIGGER records_note_unindexed AFTER INSERT ON records BEGIN "
+            "INSERT INTO records_unindexed (seq) VALUES (new.seq); END"_s};
+}
+
+QStringList SqlDialect::wordIndexCatchUp() const
+{
+    if (m_engine == Engine::Postgres)
+        return {};
+    return {u"INSERT INTO records_words (rowid, place, city, comments) SELECT r.seq, r.place, r.city, r.comments "
+            "FROM records_unindexed u JOIN records r ON r.seq = u.seq"_s,
+            u"DELETE FROM records_unindexed"_s};
+}
+
 QString SqlDialect::wordCondition() const
 {
     if (m_engine == Engine::Postgres)

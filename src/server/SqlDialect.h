@@ -24,6 +24,13 @@ public:
     // of its own, so that checking a row need not take its texts apart again.
     QStringList wordIndexSchema() const;
     QStringList wordIndexUpgrade() const;
+    // The third schema: SQLite's word index takes new records once for each transaction
+    // instead of once for each record. Its index flushes what it holds at every savepoint, so
+    // a record that goes in at once makes an index segment of its own: a new record only
+    // notes its number, and wordIndexCatchUp(), run before the commit of every transaction
+    // that adds records, indexes those noted and clears the notes.
+    QStringList wordIndexDeferral() const;
+    QStringList wordIndexCatchUp() const;
     // A condition on a record that holds when it has the words of wordQuery(); one value to
     // bind. It reads the record's seq and the columns of wordColumns().
     QString wordCondition() const;
