@@ -4,6 +4,7 @@
 #include "server/SqlRun.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -218,25 +219,51 @@ bool SharedRecordStore::migrate(QSqlDatabase& db)
     return true;
 }
 
+namespace {
+
+// Random bytes from the system's source, read a block at a time: one read for every few
+// identifiers instead of one for each.
+class RandomBytes
+{
+public:
+    quint8 take()
+    {
+        if (m_used == sizeof(m_words)) {
+            QRandomGenerator::system()->fillRange(m_words);
+            m_used = 0;
+        }
+        const quint8 byte = quint8(m_words[m_used / 4] >> (8 * (m_used % 4)));
+        ++m_used;
+        return byte;
+    }
+
+private:
+    quint32 m_words[64];
+    size_t m_used = sizeof(m_words);
+};
+
+} // namespace
+
 QString SharedRecordStore::newIdentifier()
 {
-    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    // One read of the system's random source for the whole identifier; bytes of 248 and over
-    // are drawn again, so that every letter and digit is as likely as the others.
-    QString identifier;
-    identifier.reserve(16);
-    while (identifier.size() < 16) {
-        quint32 words[6];
-        QRandomGenerator::system()->fillRange(words);
-        for (quint32 word : words) {
-            for (int shift = 0; shift < 32; shift += 8) {
-                const quint32 byte = (word >> shift) & 0xff;
-                if (byte < 248 && identifier.size() < 16)
-                    identifier += QLatin1Char(kAlphabet[byte % 62]);
-            }
-        }
+    // The first seven characters are the time in milliseconds, in an alphabet whose order is
+    // that of the characters' codes: identifiers drawn one after another sort together, and a
+    // new one goes in at the end of the identifier index instead of on a page of its own at
+    // random. The nine after them are random; they alone keep one identifier from telling
+    // another. Random bytes of 248 and over are drawn again, so that every letter and digit
+    // is as likely as the others.
+    static constexpr char kOrdered[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    static constexpr int kTimeCharacters = 7;
+    thread_local RandomBytes random;
+    char identifier[16];
+    quint64 time = quint64(QDateTime::currentMSecsSinceEpoch());
+    for (int i = kTimeCharacters - 1; i >= 0; --i, time /= 62)
+        identifier[i] = kOrdered[time % 62];
+    for (int i = kTimeCharacters; i < 16;) {
+        if (const quint8 byte = random.take(); byte < 248)
+            identifier[i++] = kOrdered[byte % 62];
     }
-    return identifier;
+    return QString::fromLatin1(identifier, 16);
 }
 
 namespace {

@@ -74,7 +74,8 @@ public:
     bool removePost(const QString& identifier);
     std::optional<StoreCounts> counts();
 
-    // 16 letters and digits from the system's random source.
+    // 16 letters and digits: the time in milliseconds, then nine from the system's random
+    // source. Identifiers drawn later sort after those drawn earlier.
     static QString newIdentifier();
     // The form of an alias that decides who owns it: letter case does not count.
     static QString aliasKey(const QString& alias) { return alias.toCaseFolded(); }

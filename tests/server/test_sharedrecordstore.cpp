@@ -6,6 +6,7 @@
 #include "server/SharedRecordStore.h"
 
 #include <QMutex>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -160,8 +161,8 @@ private slots:
     }
 
     // A database of the first schema (as the first servers made it) gets the indexes of the
-    // second when opened, and keeps its records; one of a schema this server does not know
-    // is refused untouched.
+    // later ones when opened, keeps its records and finds them and new ones by their words;
+    // one of a schema this server does not know is refused untouched.
     void olderSchemasAreBroughtUpToDate()
     {
         const QString file = m_folder.filePath(u"first-schema.sqlite"_s);
@@ -182,26 +183,65 @@ private slots:
             QSqlDatabase::removeDatabase(u"schema"_s);
             return value;
         };
-        for (const QString& index : {u"records_country_place"_s, u"records_country_city"_s, u"records_country_date"_s,
-                                     u"records_type_sorted"_s})
-            QVERIFY(sql(u"DROP INDEX "_s + index).toBool());
-        QVERIFY(sql(u"CREATE INDEX records_type ON records (type)"_s).toBool());
-        QVERIFY(sql(u"DELETE FROM schema_version WHERE version = 2"_s).toBool());
+        const QString undo[] = {
+            u"DROP TRIGGER records_note_unindexed"_s, u"DROP TABLE records_unindexed"_s,
+            u"CREATE TRIGGER records_words_add AFTER INSERT ON records BEGIN "
+            "INSERT INTO records_words(rowid, place, city, comments) "
+            "VALUES (new.seq, new.place, new.city, new.comments); END"_s,
+            u"DROP INDEX records_country_place"_s, u"DROP INDEX records_country_city"_s,
+            u"DROP INDEX records_country_date"_s, u"DROP INDEX records_type_sorted"_s,
+            u"CREATE INDEX records_type ON records (type)"_s, u"DELETE FROM schema_version WHERE version > 1"_s,
+        };
+        for (const QString& statement : undo)
+            QVERIFY2(sql(statement).toBool(), qPrintable(statement));
         {
             SharedRecordStore store(file);
             QVERIFY2(store.open(), qPrintable(store.error()));
             QCOMPARE(store.counts()->records, 2);
+            QCOMPARE(int(store.shareRecord(u"later"_s, {}, record(u"Zqafter Inn"_s), 1700000000).status),
+                     int(WriteOutcome::Status::Stored));
+            RecordSearch search;
+            search.words = u"zqhalf"_s; // the comments of searchable(2), shared before the upgrade
+            QCOMPARE(store.findRecords(search).rows.size(), 1);
+            search.words = u"zqafter"_s;
+            QCOMPARE(store.findRecords(search).rows.size(), 1);
         }
         QCOMPARE(sql(u"SELECT MAX(version) FROM schema_version"_s).toInt(), SharedRecordStore::kSchemaVersion);
         QCOMPARE(sql(u"SELECT COUNT(*) FROM sqlite_master WHERE name LIKE 'records_country_%' "
                      "OR name = 'records_type_sorted'"_s).toInt(), 4);
-        QCOMPARE(sql(u"SELECT COUNT(*) FROM sqlite_master WHERE name = 'records_type'"_s).toInt(), 0);
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM sqlite_master WHERE name IN ('records_type', 'records_words_add')"_s).toInt(), 0);
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM records_unindexed"_s).toInt(), 0);
 
         QVERIFY(sql(u"INSERT INTO schema_version (version) VALUES (99)"_s).toBool());
         SharedRecordStore newer(file);
         QVERIFY(!newer.open());
         QVERIFY2(newer.error().contains(u"newer"_s), qPrintable(newer.error()));
-        QCOMPARE(sql(u"SELECT COUNT(*) FROM records"_s).toInt(), 2);
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM records"_s).toInt(), 3);
+    }
+
+    // Identifiers are letters and digits, all different, and those drawn later sort after
+    // those drawn earlier (which keeps the identifier index from growing at random places).
+    // Their random part leaves every character open at every position.
+    void identifiersAreUniqueAndDrawnInOrder()
+    {
+        QStringList drawn;
+        for (int i = 0; i < 4000; ++i)
+            drawn << SharedRecordStore::newIdentifier();
+        QTest::qWait(2);
+        const QString later = SharedRecordStore::newIdentifier();
+        QCOMPARE(QSet<QString>(drawn.begin(), drawn.end()).size(), drawn.size());
+        static const QRegularExpression kForm(u"^[A-Za-z0-9]{16}$"_s);
+        for (const QString& identifier : drawn + QStringList{later}) {
+            QVERIFY2(kForm.match(identifier).hasMatch(), qPrintable(identifier));
+            QVERIFY2(identifier.left(7) <= later.left(7), qPrintable(identifier + u" after "_s + later));
+        }
+        QVERIFY(drawn.last().left(7) < later.left(7));
+        for (int position = 7; position < 16; ++position) {
+            QSet<QChar> seen;
+            for (const QString& identifier : drawn)
+                seen << identifier[position];
+            QVERIFY2(seen.size() == 62, qPrintable(u"position %1: %2 characters"_s.arg(position).arg(seen.size())));
+        }
     }
 
     // Every share of many threads at once is stored once, under an identifier of its own, and
