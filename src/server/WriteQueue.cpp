@@ -65,7 +65,9 @@ void WriteQueue::write(PreparedStatements& statements, Batch& batch) const
     batch.outcomes.reserve(batch.jobs.size());
     if (writeAll(statements, batch))
         return;
-    const QString reason = statements.lastError();
+    // A connection that would not open has no statement error to tell.
+    const QSqlDatabase& db = statements.database();
+    const QString reason = db.isOpen() ? statements.lastError() : db.lastError().text();
     statements.execute(u"ROLLBACK"_s);
     batch.outcomes.assign(batch.jobs.size(), WriteOutcome{WriteOutcome::Status::Failed, {}, reason});
 }
