@@ -33,7 +33,8 @@ WriteOutcome WriteQueue::run(Job job)
         batch->jobs.push_back(std::move(job));
     }
     m_wake.notify_one();
-    batch->answered.wait(0, std::memory_order_acquire);
+    std::unique_lock answer(batch->lock);
+    batch->done.wait(answer, [&] { return batch->answered; });
     return std::move(batch->outcomes[slot]);
 }
 
@@ -55,8 +56,11 @@ void WriteQueue::serve()
     while (const std::shared_ptr<Batch> batch = takeBatch()) {
         write(statements, *batch);
         // One wake for every writer of the batch; they read their outcomes after it.
-        batch->answered.store(1, std::memory_order_release);
-        batch->answered.notify_all();
+        {
+            std::lock_guard answer(batch->lock);
+            batch->answered = true;
+        }
+        batch->done.notify_all();
     }
 }
 
@@ -77,18 +81,38 @@ bool WriteQueue::writeAll(PreparedStatements& statements, Batch& batch) const
     QSqlDatabase& db = statements.database();
     if (!db.isOpen() && !db.open()) // opened again after a failure, not kept closed for good
         return false;
+    // Nearly every batch keeps all its writes: it is written without a savepoint for each.
+    // A batch with a write that was refused or failed is rolled back and written again with
+    // them, so that what such a write left does not stay.
     if (!statements.execute(m_beginWrite))
         return false;
+    if (writeEach(statements, batch, false))
+        return commit(statements);
+    batch.outcomes.clear();
+    if (!statements.execute(u"ROLLBACK"_s) || !statements.execute(m_beginWrite))
+        return false;
+    return writeEach(statements, batch, true) && commit(statements);
+}
+
+bool WriteQueue::writeEach(PreparedStatements& statements, Batch& batch, bool inSavepoints) const
+{
     for (const Job& job : batch.jobs) {
-        if (!statements.control(u"SAVEPOINT write"_s))
+        if (inSavepoints && !statements.control(u"SAVEPOINT write"_s))
             return false;
         WriteOutcome outcome = job(statements);
         const bool kept = outcome.status == WriteOutcome::Status::Stored;
-        if ((!kept && !statements.control(u"ROLLBACK TO SAVEPOINT write"_s)) ||
-            !statements.control(u"RELEASE SAVEPOINT write"_s))
+        if (!inSavepoints && !kept)
+            return false;
+        if (inSavepoints && ((!kept && !statements.control(u"ROLLBACK TO SAVEPOINT write"_s)) ||
+                             !statements.control(u"RELEASE SAVEPOINT write"_s)))
             return false; // what this write left can no longer be undone on its own
         batch.outcomes.push_back(std::move(outcome));
     }
+    return true;
+}
+
+bool WriteQueue::commit(PreparedStatements& statements) const
+{
     const bool ended = !m_batchEnd || m_batchEnd(statements);
     statements.finishAll();
     return ended && statements.execute(u"COMMIT"_s);

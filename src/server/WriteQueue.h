@@ -3,7 +3,6 @@
 #include "server/PreparedStatements.h"
 #include "server/WriteOutcome.h"
 
-#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -15,8 +14,8 @@
 // The writes of every request thread, made on one connection by a thread of its own and
 // committed many to a transaction. The database takes one writer at a time anyway; queueing
 // here instead of at the database's lock spares the waits of its busy handler, and one
-// commit for a batch costs far less than one for each write. Each write runs in a savepoint:
-// a write that is refused or fails leaves nothing behind, the others of its batch stay.
+// commit for a batch costs far less than one for each write. A write that is refused or fails
+// leaves nothing behind, the others of its batch stay.
 // The writers of a batch are woken together once it is committed, not one by one.
 class WriteQueue
 {
@@ -45,13 +44,20 @@ private:
     {
         std::vector<Job> jobs;
         std::vector<WriteOutcome> outcomes;
-        std::atomic<int> answered{0};
+        // A condition variable, not an atomic wait: the standard library's atomic wait spins
+        // and yields before it sleeps, and dozens of waiting request threads spinning take
+        // the processor from the writer they wait for.
+        std::mutex lock;
+        std::condition_variable done;
+        bool answered = false;
     };
 
     void serve();
     std::shared_ptr<Batch> takeBatch();
     void write(PreparedStatements& statements, Batch& batch) const;
     bool writeAll(PreparedStatements& statements, Batch& batch) const;
+    bool writeEach(PreparedStatements& statements, Batch& batch, bool inSavepoints) const;
+    bool commit(PreparedStatements& statements) const;
 
     std::function<QSqlDatabase()> m_openConnection;
     QString m_beginWrite;
