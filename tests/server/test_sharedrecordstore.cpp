@@ -296,6 +296,41 @@ private slots:
         QCOMPARE(after.installations - before.installations, 240);
         QCOMPARE(after.aliases - before.aliases, 240);
     }
+
+    // A write that fails after it has claimed its installation and alias leaves neither
+    // behind, and the writes batched with it are stored all the same.
+    void failedWritesAreUndoneInTheirBatch()
+    {
+        const QString file = m_folder.filePath(u"failing.sqlite"_s);
+        SharedRecordStore store(file);
+        QVERIFY(store.open());
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"failing"_s);
+            db.setDatabaseName(file);
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec(u"CREATE TRIGGER refuse_broken BEFORE INSERT ON records "
+                                       "WHEN new.place = 'Broken' BEGIN SELECT RAISE(ABORT, 'broken'); END"_s));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(u"failing"_s);
+        std::atomic<int> stored{0}, failed{0};
+        onManyThreads(30, [&](int t, int i) {
+            const QString installation = u"writer-%1-%2"_s.arg(t).arg(i);
+            const bool broken = (t + i) % 3 == 0;
+            const WriteOutcome outcome =
+                store.shareRecord(installation, installation, record(broken ? u"Broken"_s : u"Inn"_s), 1700000000);
+            if (outcome.status == WriteOutcome::Status::Stored)
+                ++stored;
+            else if (outcome.status == WriteOutcome::Status::Failed)
+                ++failed;
+        });
+        QCOMPARE(failed.load(), 160);
+        QCOMPARE(stored.load(), 320);
+        const StoreCounts counts = store.counts().value();
+        QCOMPARE(counts.records, 320);
+        QCOMPARE(counts.installations, 320);
+        QCOMPARE(counts.aliases, 320);
+    }
 };
 
 QTEST_GUILESS_MAIN(SharedRecordStoreTest)
