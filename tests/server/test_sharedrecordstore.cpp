@@ -5,6 +5,7 @@
 #include "ServerUnderTest.h"
 #include "server/SharedRecordStore.h"
 
+#include <QHash>
 #include <QMutex>
 #include <QRegularExpression>
 #include <QSet>
@@ -41,6 +42,35 @@ template <typename Each> void onManyThreads(int perThread, Each each)
         });
     for (std::thread& thread : threads)
         thread.join();
+}
+
+// Runs one statement on the SQLite file on a connection of its own, closed again after it:
+// the value of the first row of a query, or whether the statement ran.
+QVariant sqlOnFile(const QString& file, const QString& statement)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"side"_s);
+    db.setDatabaseName(file);
+    QSqlQuery query(db);
+    const bool ok = db.open() && query.exec(statement) && (!query.isSelect() || query.next());
+    const QVariant value = ok && query.isSelect() ? query.value(0) : QVariant(ok);
+    query = QSqlQuery();
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(u"side"_s);
+    return value;
+}
+
+// How many writes made on many threads at once ended in each status.
+template <typename Write> QHash<WriteOutcome::Status, int> outcomesOnManyThreads(int perThread, Write write)
+{
+    QMutex lock;
+    QHash<WriteOutcome::Status, int> counts;
+    onManyThreads(perThread, [&](int t, int i) {
+        const WriteOutcome::Status status = write(t, i).status;
+        QMutexLocker guard(&lock);
+        ++counts[status];
+    });
+    return counts;
 }
 
 // A record of the search data: every value the browser filters or sorts on is set.
@@ -171,18 +201,6 @@ private slots:
             QVERIFY(store.open());
             QVERIFY(store.addRecordsInBulk({searchable(1), searchable(2)}));
         }
-        auto sql = [&](const QString& statement) {
-            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"schema"_s);
-            db.setDatabaseName(file);
-            QSqlQuery query(db);
-            const bool ok = db.open() && query.exec(statement) && (!query.isSelect() || query.next());
-            const QVariant value = ok && query.isSelect() ? query.value(0) : QVariant(ok);
-            query = QSqlQuery();
-            db.close();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(u"schema"_s);
-            return value;
-        };
         const QString undo[] = {
             u"DROP TRIGGER records_note_unindexed"_s, u"DROP TABLE records_unindexed"_s,
             u"CREATE TRIGGER records_words_add AFTER INSERT ON records BEGIN "
@@ -193,7 +211,7 @@ private slots:
             u"CREATE INDEX records_type ON records (type)"_s, u"DELETE FROM schema_version WHERE version > 1"_s,
         };
         for (const QString& statement : undo)
-            QVERIFY2(sql(statement).toBool(), qPrintable(statement));
+            QVERIFY2(sqlOnFile(file, statement).toBool(), qPrintable(statement));
         {
             SharedRecordStore store(file);
             QVERIFY2(store.open(), qPrintable(store.error()));
@@ -206,17 +224,17 @@ private slots:
             search.words = u"zqafter"_s;
             QCOMPARE(store.findRecords(search).rows.size(), 1);
         }
-        QCOMPARE(sql(u"SELECT MAX(version) FROM schema_version"_s).toInt(), SharedRecordStore::kSchemaVersion);
-        QCOMPARE(sql(u"SELECT COUNT(*) FROM sqlite_master WHERE name LIKE 'records_country_%' "
+        QCOMPARE(sqlOnFile(file, u"SELECT MAX(version) FROM schema_version"_s).toInt(), SharedRecordStore::kSchemaVersion);
+        QCOMPARE(sqlOnFile(file, u"SELECT COUNT(*) FROM sqlite_master WHERE name LIKE 'records_country_%' "
                      "OR name = 'records_type_sorted'"_s).toInt(), 4);
-        QCOMPARE(sql(u"SELECT COUNT(*) FROM sqlite_master WHERE name IN ('records_type', 'records_words_add')"_s).toInt(), 0);
-        QCOMPARE(sql(u"SELECT COUNT(*) FROM records_unindexed"_s).toInt(), 0);
+        QCOMPARE(sqlOnFile(file, u"SELECT COUNT(*) FROM sqlite_master WHERE name IN ('records_type', 'records_words_add')"_s).toInt(), 0);
+        QCOMPARE(sqlOnFile(file, u"SELECT COUNT(*) FROM records_unindexed"_s).toInt(), 0);
 
-        QVERIFY(sql(u"INSERT INTO schema_version (version) VALUES (99)"_s).toBool());
+        QVERIFY(sqlOnFile(file, u"INSERT INTO schema_version (version) VALUES (99)"_s).toBool());
         SharedRecordStore newer(file);
         QVERIFY(!newer.open());
         QVERIFY2(newer.error().contains(u"newer"_s), qPrintable(newer.error()));
-        QCOMPARE(sql(u"SELECT COUNT(*) FROM records"_s).toInt(), 3);
+        QCOMPARE(sqlOnFile(file, u"SELECT COUNT(*) FROM records"_s).toInt(), 3);
     }
 
     // Identifiers are letters and digits, all different, and those drawn later sort after
@@ -278,19 +296,14 @@ private slots:
         QCOMPARE(int(m_store->postToForum(u"owner"_s, u"Taken"_s, u"First"_s, u"stamp"_s, 1700000000).status),
                  int(WriteOutcome::Status::Stored));
         const StoreCounts before = m_store->counts().value();
-        std::atomic<int> stored{0}, taken{0};
-        onManyThreads(30, [&](int t, int i) {
+        const auto outcomes = outcomesOnManyThreads(30, [&](int t, int i) {
             const QString installation = u"post-%1-%2"_s.arg(t).arg(i);
             const bool refused = (t + i) % 2 == 0;
-            const WriteOutcome outcome = m_store->postToForum(installation, refused ? u"TAKEN"_s : installation,
-                                                              u"Text"_s, u"stamp"_s, 1700000000);
-            if (outcome.status == WriteOutcome::Status::Stored)
-                ++stored;
-            else if (outcome.status == WriteOutcome::Status::AliasTaken)
-                ++taken;
+            return m_store->postToForum(installation, refused ? u"TAKEN"_s : installation, u"Text"_s, u"stamp"_s,
+                                        1700000000);
         });
-        QCOMPARE(stored.load(), 240);
-        QCOMPARE(taken.load(), 240);
+        QCOMPARE(outcomes.value(WriteOutcome::Status::Stored), 240);
+        QCOMPARE(outcomes.value(WriteOutcome::Status::AliasTaken), 240);
         const StoreCounts after = m_store->counts().value();
         QCOMPARE(after.posts - before.posts, 240);
         QCOMPARE(after.installations - before.installations, 240);
@@ -304,28 +317,16 @@ private slots:
         const QString file = m_folder.filePath(u"failing.sqlite"_s);
         SharedRecordStore store(file);
         QVERIFY(store.open());
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"failing"_s);
-            db.setDatabaseName(file);
-            QVERIFY(db.open());
-            QVERIFY(QSqlQuery(db).exec(u"CREATE TRIGGER refuse_broken BEFORE INSERT ON records "
-                                       "WHEN new.place = 'Broken' BEGIN SELECT RAISE(ABORT, 'broken'); END"_s));
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(u"failing"_s);
-        std::atomic<int> stored{0}, failed{0};
-        onManyThreads(30, [&](int t, int i) {
+        QVERIFY(sqlOnFile(file, u"CREATE TRIGGER refuse_broken BEFORE INSERT ON records "
+                                 "WHEN new.place = 'Broken' BEGIN SELECT RAISE(ABORT, 'broken'); END"_s)
+                    .toBool());
+        const auto outcomes = outcomesOnManyThreads(30, [&](int t, int i) {
             const QString installation = u"writer-%1-%2"_s.arg(t).arg(i);
             const bool broken = (t + i) % 3 == 0;
-            const WriteOutcome outcome =
-                store.shareRecord(installation, installation, record(broken ? u"Broken"_s : u"Inn"_s), 1700000000);
-            if (outcome.status == WriteOutcome::Status::Stored)
-                ++stored;
-            else if (outcome.status == WriteOutcome::Status::Failed)
-                ++failed;
+            return store.shareRecord(installation, installation, record(broken ? u"Broken"_s : u"Inn"_s), 1700000000);
         });
-        QCOMPARE(failed.load(), 160);
-        QCOMPARE(stored.load(), 320);
+        QCOMPARE(outcomes.value(WriteOutcome::Status::Failed), 160);
+        QCOMPARE(outcomes.value(WriteOutcome::Status::Stored), 320);
         const StoreCounts counts = store.counts().value();
         QCOMPARE(counts.records, 320);
         QCOMPARE(counts.installations, 320);
