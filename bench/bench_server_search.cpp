@@ -45,18 +45,25 @@ bool fill(SharedRecordStore& store)
     return true;
 }
 
-// One store for every benchmark of the run.
+// One store for every benchmark of the run, opened by the first and closed by main: a
+// store left to the program's exit would outlive the SQL module's own registry of
+// connections, and closing it then crashes.
+struct OpenedStore
+{
+    QTemporaryDir folder;
+    std::unique_ptr<SharedRecordStore> store;
+    bool tried = false;
+};
+OpenedStore* g_opened = nullptr;
+
 SharedRecordStore* store()
 {
-    static QTemporaryDir folder;
-    static std::unique_ptr<SharedRecordStore> opened;
-    static bool tried = false;
-    if (tried)
-        return opened.get();
-    tried = true;
+    if (g_opened->tried)
+        return g_opened->store.get();
+    g_opened->tried = true;
     QString file = qEnvironmentVariable("ROAMLOG_BENCH_SEARCH_DB");
     if (file.isEmpty())
-        file = folder.filePath(u"search.sqlite"_s);
+        file = g_opened->folder.filePath(u"search.sqlite"_s);
     auto candidate = std::make_unique<SharedRecordStore>(file);
     if (!candidate->open()) {
         std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(file), qPrintable(candidate->error()));
@@ -67,8 +74,8 @@ SharedRecordStore* store()
         std::fprintf(stderr, "cannot fill %s: %s\n", qPrintable(file), qPrintable(candidate->error()));
         return nullptr;
     }
-    opened = std::move(candidate);
-    return opened.get();
+    g_opened->store = std::move(candidate);
+    return g_opened->store.get();
 }
 
 void runSearch(benchmark::State& state, const RecordSearch& search)
@@ -141,6 +148,8 @@ BENCHMARK(BM_SearchPage100ByCountry)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv); // the SQL drivers are plugins
+    OpenedStore opened;
+    g_opened = &opened;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
