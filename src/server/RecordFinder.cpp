@@ -91,24 +91,29 @@ std::optional<ResultPage<SharedRecord>> RecordFinder::fromWindow(const RecordSea
 
 ResultPage<SharedRecord> RecordFinder::gathered(const RecordSearch& search, const Conditions& conditions)
 {
+    const QString key = sortColumn(search.sort);
+    if (conditions.hasWords) {
+        // The word check comes first in the checks, and its value first in their values.
+        QStringList others = conditions.checks.mid(1);
+        QVariantList values = conditions.checkValues;
+        if (!conditions.country.isEmpty()) {
+            others.prepend(u"country = ?"_s);
+            values.insert(1, conditions.country);
+        }
+        return pageOf(m_dialect.wordMatchesPage(SharedRecordRow::columns(), others, key, pageLimit(search)), values);
+    }
     QStringList where = conditions.checks;
     QVariantList values = conditions.checkValues;
     if (!conditions.country.isEmpty()) {
         where.prepend(u"country = ?"_s);
         values.prepend(conditions.country);
     }
-    const QString key = sortColumn(search.sort);
     // The engine can tell how many records have a country, a type or a satisfaction, and
     // chooses well between their indexes and the sort index; not so for words.
-    if (!conditions.hasWords) {
-        return pageOf(u"SELECT %1 FROM records %2 ORDER BY %3, seq %4"_s.arg(
-                          SharedRecordRow::columns(), where.isEmpty() ? QString() : u"WHERE "_s + where.join(u" AND "_s),
-                          key, pageLimit(search)),
-                      values);
-    }
-    const QString matching =
-        u"SELECT %1, %2, seq FROM records WHERE %3"_s.arg(SharedRecordRow::columns(), key, where.join(u" AND "_s));
-    return pageOf(m_dialect.sortedMatches(SharedRecordRow::columns(), matching, key + u", seq"_s, pageLimit(search)), values);
+    return pageOf(u"SELECT %1 FROM records %2 ORDER BY %3, seq %4"_s.arg(
+                      SharedRecordRow::columns(), where.isEmpty() ? QString() : u"WHERE "_s + where.join(u" AND "_s),
+                      key, pageLimit(search)),
+                  values);
 }
 
 ResultPage<SharedRecord> RecordFinder::pageOf(const QString& sql, const QVariantList& values)

@@ -69,12 +69,19 @@ QStringList SqlDialect::wordColumns() const
     return m_engine == Engine::Postgres ? QStringList{u"words"_s} : QStringList{};
 }
 
-QString SqlDialect::sortedMatches(const QString& columns, const QString& inner, const QString& order,
-                                  const QString& limit) const
+QString SqlDialect::wordMatchesPage(const QString& columns, const QStringList& otherChecks, const QString& key,
+                                    const QString& limit) const
 {
+    QString others;
+    for (const QString& check : otherChecks)
+        others += u" AND "_s + check;
     if (m_engine == Engine::Postgres)
-        return u"WITH matches AS MATERIALIZED (%1) SELECT %2 FROM matches ORDER BY %3 %4"_s.arg(inner, columns, order, limit);
-    return u"%1 ORDER BY %2 %3"_s.arg(inner, order, limit);
+        return u"WITH matches AS MATERIALIZED (SELECT %1, %2, seq FROM records WHERE %3%4) "
+               "SELECT %1 FROM matches ORDER BY %2, seq %5"_s.arg(columns, key, wordCondition(), others, limit);
+    // The other checks name columns that the word index does not have.
+    return u"SELECT %1 FROM records WHERE seq IN (SELECT r.seq FROM records_words "
+           "CROSS JOIN records AS r ON r.seq = records_words.rowid WHERE records_words MATCH ?%2 "
+           "ORDER BY r.%3, r.seq %4) ORDER BY %3, seq"_s.arg(columns, others, key, limit);
 }
 
 QString SqlDialect::wordQuery(const QStringList& words) const
