@@ -50,8 +50,12 @@ RecordFinder::Conditions RecordFinder::conditionsOf(const RecordSearch& search, 
 ResultPage<SharedRecord> RecordFinder::find(const RecordSearch& search)
 {
     const Conditions conditions = conditionsOf(search, m_dialect);
-    // Without checks the sort index (with the country in front) gives the page directly.
-    if (!conditions.checks.isEmpty()) {
+    // Without checks the sort index (with the country in front) gives the page directly; so
+    // does the type's index for the place order (the place comes right after the type in it)
+    // when no words are asked for.
+    const bool byType = !search.type.isEmpty() && !conditions.hasWords && search.sort == RecordSearch::Sort::Place;
+    const bool indexed = conditions.checks.isEmpty() || byType;
+    if (!indexed) {
         if (auto page = fromWindow(search, conditions))
             return *page;
     }
