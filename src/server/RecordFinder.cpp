@@ -96,22 +96,15 @@ std::optional<ResultPage<SharedRecord>> RecordFinder::fromWindow(const RecordSea
 ResultPage<SharedRecord> RecordFinder::gathered(const RecordSearch& search, const Conditions& conditions)
 {
     const QString key = sortColumn(search.sort);
-    if (conditions.hasWords) {
-        // The word check comes first in the checks, and its value first in their values.
-        QStringList others = conditions.checks.mid(1);
-        QVariantList values = conditions.checkValues;
-        if (!conditions.country.isEmpty()) {
-            others.prepend(u"country = ?"_s);
-            values.insert(1, conditions.country);
-        }
-        return pageOf(m_dialect.wordMatchesPage(SharedRecordRow::columns(), others, key, pageLimit(search)), values);
-    }
     QStringList where = conditions.checks;
     QVariantList values = conditions.checkValues;
     if (!conditions.country.isEmpty()) {
-        where.prepend(u"country = ?"_s);
-        values.prepend(conditions.country);
+        const int position = conditions.hasWords ? 1 : 0; // the word check, first of all, stays first
+        where.insert(position, u"country = ?"_s);
+        values.insert(position, conditions.country);
     }
+    if (conditions.hasWords)
+        return pageOf(m_dialect.wordMatchesPage(SharedRecordRow::columns(), where.mid(1), key, pageLimit(search)), values);
     // The engine can tell how many records have a country, a type or a satisfaction, and
     // chooses well between their indexes and the sort index; not so for words.
     return pageOf(u"SELECT %1 FROM records %2 ORDER BY %3, seq %4"_s.arg(
