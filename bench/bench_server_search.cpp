@@ -74,6 +74,9 @@ SharedRecordStore* store()
         std::fprintf(stderr, "cannot fill %s: %s\n", qPrintable(file), qPrintable(candidate->error()));
         return nullptr;
     }
+    // As the server does before it takes requests.
+    if (!candidate->prepareSearches())
+        std::fprintf(stderr, "the sort keys could not be read: word searches go without them\n");
     g_opened->store = std::move(candidate);
     return g_opened->store.get();
 }

@@ -3,7 +3,9 @@
 #include "server/SharedRecordRow.h"
 #include "server/SqlRun.h"
 
+#include <QHash>
 #include <QRegularExpression>
+#include <QSqlRecord>
 
 using namespace Qt::StringLiterals;
 
@@ -56,10 +58,82 @@ ResultPage<SharedRecord> RecordFinder::find(const RecordSearch& search)
     const bool byType = !search.type.isEmpty() && !conditions.hasWords && search.sort == RecordSearch::Sort::Place;
     const bool indexed = conditions.checks.isEmpty() || byType;
     if (!indexed) {
+        if (auto page = fromMemory(search, conditions))
+            return *page;
         if (auto page = fromWindow(search, conditions))
             return *page;
     }
     return gathered(search, conditions);
+}
+
+std::optional<ResultPage<SharedRecord>> RecordFinder::fromMemory(const RecordSearch& search,
+                                                                   const Conditions& conditions)
+{
+    // The keys know the country but neither the type nor the satisfaction.
+    if (!m_keys || !conditions.hasWords || conditions.checks.size() != 1)
+        return std::nullopt;
+    bool ok = false;
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    ok = query.prepare(m_dialect.wordMatchSeqs());
+    query.addBindValue(conditions.checkValues.constFirst());
+    ok = ok && query.exec();
+    QList<qint64> matches;
+    while (ok && query.next())
+        matches << query.value(0).toLongLong();
+    // Matched first, known after: every match is then known unless it was removed meanwhile.
+    if (!ok || !m_keys->update(m_db))
+        return std::nullopt;
+    const std::optional<QString> country =
+        conditions.country.isEmpty() ? std::nullopt : std::optional(conditions.country);
+    const auto choice = m_keys->choose(matches, int(search.sort), country,
+                                       qint64(qMax(0, search.page)) * RecordSearch::kPageSize,
+                                       RecordSearch::kPageSize + 1);
+    return choice ? readChoice(*choice, sortColumn(search.sort)) : std::nullopt;
+}
+
+// The rows of a choice, each checked to have the key the choice was made by: a record
+// removed, or a seq used again, since the keys were read leaves the page to the database.
+std::optional<ResultPage<SharedRecord>> RecordFinder::readChoice(const SortKeyIndex::PageChoice& choice,
+                                                                   const QString& key)
+{
+    if (choice.seqs.isEmpty())
+        return ResultPage<SharedRecord>{};
+    QStringList seqs;
+    QHash<qint64, qsizetype> position;
+    for (qsizetype i = 0; i < choice.seqs.size(); ++i) {
+        seqs << QString::number(choice.seqs[i]);
+        position.insert(choice.seqs[i], i);
+    }
+    QString sql = u"SELECT %1, seq, %2 FROM records WHERE seq IN (%3)"_s.arg(SharedRecordRow::columns(), key,
+                                                                              seqs.join(u','));
+    qsizetype expected = choice.seqs.size();
+    if (!choice.settled) {
+        sql += u" ORDER BY %1, seq LIMIT %2 OFFSET %3"_s.arg(key).arg(RecordSearch::kPageSize + 1).arg(choice.skip);
+        expected = qBound(qsizetype(0), expected - qsizetype(choice.skip), qsizetype(RecordSearch::kPageSize + 1));
+    }
+    QList<SharedRecord> rows(choice.settled ? choice.seqs.size() : 0);
+    bool ok = false;
+    QSqlQuery query = runStatement(m_db, sql, {}, &ok);
+    qsizetype read = 0;
+    const int seqColumn = query.record().count() - 2;
+    while (ok && query.next()) {
+        const qsizetype at = position.value(query.value(seqColumn).toLongLong(), -1);
+        if (at < 0 || SortKeyIndex::Prefix::of(query.value(seqColumn + 1).toString()) != choice.prefixes[size_t(at)])
+            return std::nullopt;
+        SharedRecord row = SharedRecordRow::fromQuery(query);
+        if (choice.settled)
+            rows[at] = std::move(row);
+        else
+            rows << std::move(row);
+        ++read;
+    }
+    if (!ok || read != expected)
+        return std::nullopt;
+    ResultPage<SharedRecord> page;
+    page.hasMore = rows.size() > RecordSearch::kPageSize;
+    page.rows = rows.mid(0, RecordSearch::kPageSize);
+    return page;
 }
 
 std::optional<ResultPage<SharedRecord>> RecordFinder::fromWindow(const RecordSearch& search,

@@ -2,6 +2,7 @@
 
 #include "server/RecordSearch.h"
 #include "server/SharedRecord.h"
+#include "server/SortKeyIndex.h"
 #include "server/SqlDialect.h"
 
 #include <QSqlDatabase>
@@ -18,18 +19,21 @@ struct SearchWindow
     int minimum = 10000;
     int perResult = 20;
     int maximum = 250000;
+    // Whether a word search may choose its page by the sort keys held in memory (SQLite).
+    bool keysInMemory = true;
 };
 
 // Answers a search of the record browser with one of two plans. A search that many records
 // match is answered from the first rows of the sort order, read from the index that holds
 // that order; which rows match is checked only for those rows. When that window holds too
 // few matches (the matches are rare, or all lie further on), every match is gathered and
-// sorted instead. Either plan gives the same page; each is quick where the other is slow.
+// sorted instead: by the sort keys held in memory when a store keeps them (keys), else by
+// the database. Every plan gives the same page; each is quick where another is slow.
 class RecordFinder
 {
 public:
-    RecordFinder(QSqlDatabase db, const SqlDialect& dialect, SearchWindow window = {})
-        : m_db(std::move(db)), m_dialect(dialect), m_window(window)
+    RecordFinder(QSqlDatabase db, const SqlDialect& dialect, SearchWindow window = {}, SortKeyIndex* keys = nullptr)
+        : m_db(std::move(db)), m_dialect(dialect), m_window(window), m_keys(keys)
     {
     }
 
@@ -49,10 +53,13 @@ private:
     static Conditions conditionsOf(const RecordSearch& search, const SqlDialect& dialect);
 
     std::optional<ResultPage<SharedRecord>> fromWindow(const RecordSearch& search, const Conditions& conditions);
+    std::optional<ResultPage<SharedRecord>> fromMemory(const RecordSearch& search, const Conditions& conditions);
+    std::optional<ResultPage<SharedRecord>> readChoice(const SortKeyIndex::PageChoice& choice, const QString& key);
     ResultPage<SharedRecord> gathered(const RecordSearch& search, const Conditions& conditions);
     ResultPage<SharedRecord> pageOf(const QString& sql, const QVariantList& values);
 
     QSqlDatabase m_db;
     const SqlDialect& m_dialect;
     SearchWindow m_window;
+    SortKeyIndex* m_keys;
 };

@@ -90,6 +90,8 @@ SharedRecordStore::SharedRecordStore(QString location, Limits limits, SearchWind
     : m_location(std::move(location)), m_limits(limits), m_searchWindow(searchWindow), m_dialect(engine()),
       m_connectionPrefix(u"roamlog-server-%1-"_s.arg(++g_storeNumber))
 {
+    if (m_dialect.engine() == SqlDialect::Engine::Sqlite && m_searchWindow.keysInMemory)
+        m_sortKeys = std::make_unique<SortKeyIndex>();
 }
 
 SharedRecordStore::~SharedRecordStore()
@@ -187,8 +189,9 @@ bool SharedRecordStore::migrate(QSqlDatabase& db)
             u"CREATE INDEX records_type_sorted ON records (type, place, city, country, date_key, satisfaction, seq)"_s,
         } + m_dialect.wordIndexUpgrade(),
         m_dialect.wordIndexDeferral(),
+        m_dialect.removalLog(),
     };
-    static_assert(kSchemaVersion == 3, "one migration for each schema version");
+    static_assert(kSchemaVersion == 4, "one migration for each schema version");
     QSqlQuery query(db);
     if (!query.exec(u"CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)"_s)) {
         m_error = u"cannot read the schema version: "_s + query.lastError().text();
@@ -449,7 +452,13 @@ bool SharedRecordStore::addRecordsInBulk(const QList<SharedRecord>& records)
 
 ResultPage<SharedRecord> SharedRecordStore::findRecords(const RecordSearch& search)
 {
-    return RecordFinder(connection(), m_dialect, m_searchWindow).find(search);
+    return RecordFinder(connection(), m_dialect, m_searchWindow, m_sortKeys.get()).find(search);
+}
+
+bool SharedRecordStore::prepareSearches()
+{
+    QSqlDatabase db = connection();
+    return m_sortKeys && m_sortKeys->update(db);
 }
 
 std::optional<SharedRecord> SharedRecordStore::recordById(const QString& identifier)

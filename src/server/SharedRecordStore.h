@@ -50,7 +50,7 @@ public:
     bool open();
     QString error() const { return m_error; }
 
-    static constexpr int kSchemaVersion = 3;
+    static constexpr int kSchemaVersion = 4;
 
     // Shares a record of an installation; alias empty for anonymous sharing.
     WriteOutcome shareRecord(const QString& installation, const QString& alias,
@@ -63,6 +63,9 @@ public:
     bool addRecordsInBulk(const QList<SharedRecord>& records);
 
     ResultPage<SharedRecord> findRecords(const RecordSearch& search);
+    // Reads the sort keys that word searches keep in memory, so that the first search need
+    // not wait for them; false when they cannot be read (searches then go without).
+    bool prepareSearches();
     std::optional<SharedRecord> recordById(const QString& identifier);
     ResultPage<ForumPost> posts(int page); // newest first, kPageSize a page
     // Every shared record in the order they were shared, handed to each in turn.
@@ -93,6 +96,7 @@ private:
     SqlDialect m_dialect;
     QString m_connectionPrefix;
     QString m_error;
+    std::unique_ptr<SortKeyIndex> m_sortKeys; // SQLite only
     std::once_flag m_writesStarted;
     std::unique_ptr<WriteQueue> m_writes; // ended before the connections of this store go
 };

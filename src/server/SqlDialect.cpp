@@ -57,6 +57,20 @@ QStringList SqlDialect::wordIndexCatchUp() const
             u"DELETE FROM records_unindexed"_s};
 }
 
+QStringList SqlDialect::removalLog() const
+{
+    if (m_engine == Engine::Postgres)
+        return {};
+    return {u"CREATE TABLE records_removed (n INTEGER PRIMARY KEY, seq INTEGER NOT NULL)"_s,
+            u"CREATE TRIGGER records_log_removal AFTER DELETE ON records BEGIN "
+            "INSERT INTO records_removed (seq) VALUES (old.seq); END"_s};
+}
+
+QString SqlDialect::wordMatchSeqs() const
+{
+    return u"SELECT rowid FROM records_words WHERE records_words MATCH ?"_s;
+}
+
 QString SqlDialect::wordCondition() const
 {
     if (m_engine == Engine::Postgres)

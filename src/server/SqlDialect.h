@@ -31,6 +31,12 @@ public:
     // that adds records, indexes those noted and clears the notes.
     QStringList wordIndexDeferral() const;
     QStringList wordIndexCatchUp() const;
+    // The fourth schema: SQLite logs the seq of each record removed, so that the sort keys a
+    // server holds in memory (SortKeyIndex) learn of removals made by another process, and a
+    // seq used again by a later record is read anew. PostgreSQL keeps no keys in memory.
+    QStringList removalLog() const;
+    // The word matches' seqs in any order, from the one bound value of wordQuery() (SQLite).
+    QString wordMatchSeqs() const;
     // A condition on a record that holds when it has the words of wordQuery(); one value to
     // bind. It reads the record's seq and the columns of wordColumns().
     QString wordCondition() const;

@@ -102,6 +102,8 @@ int serve(SharedRecordStore& store, const Arguments& arguments)
         return usage(u"--listen needs HOST:PORT, e.g. 127.0.0.1:8080"_s);
     options.currentVersion = arguments.currentVersion;
     options.threads = arguments.threads;
+    // Before the first request rather than during it; searches go on without the keys.
+    store.prepareSearches();
     HttpService service(store, options);
     StopSignal stopSignal([&service] { service.stop(); });
     QString problem;

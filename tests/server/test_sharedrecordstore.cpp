@@ -76,7 +76,8 @@ template <typename Write> QHash<WriteOutcome::Status, int> outcomesOnManyThreads
 // A record of the search data: every value the browser filters or sorts on is set.
 SharedRecord searchable(int i)
 {
-    static const char* const kCities[] = {"Oslo", "Bergen", "Tromsø", "Ålesund", "Bodø"};
+    // Keys longer than the sort keys kept in memory hold, which tie in what they keep.
+    static const char* const kCities[] = {"Oslo", "Bergen", "Tromsø", "Ålesund Sentrum Vest", "Bodø"};
     static const char* const kCountries[] = {"Qland", "Rland", "Sland"};
     static const char* const kTypes[] = {"Yurt", "Hut", "Igloo", "Barge", "Raft"};
     SharedRecord shared;
@@ -84,7 +85,8 @@ SharedRecord searchable(int i)
     shared.sharedAt = 1700000000 + i;
     const std::pair<int, QString> values[] = {
         // Sorting by place is a shuffle of the order the records were shared in.
-        {RecordColumns::Place, u"%1 Lodge"_s.arg((i * 37) % 400, 3, 10, QLatin1Char('0'))},
+        {RecordColumns::Place, (i % 3 ? u"%1 Lodge"_s : u"Grand Hotel Fjordview %1"_s)
+                                   .arg((i * 37) % 400, 3, 10, QLatin1Char('0'))},
         {RecordColumns::Satisfaction, i % 4 ? u"Good"_s : u"Poor"_s},
         {RecordColumns::Type, QString::fromUtf8(kTypes[i % 5])},
         // zqhalf is in every other record; zqrare in one of 40.
@@ -145,9 +147,10 @@ private slots:
 
     void cleanup() { m_store.reset(); }
 
-    // A search answered from the first rows of its sort order gives the very pages that
-    // gathering every match gives, whether the matches are many, few, or all at the end of
-    // the order; and the pages hold each match once.
+    // A search answered from the first rows of its sort order, or by the sort keys held in
+    // memory, gives the very pages that the database gives when it gathers every match,
+    // whether the matches are many, few, or all at the end of the order, and whether their
+    // keys are short or long; and the pages hold each match once.
     // First, while the database holds no other records.
     void searchPlansGiveTheSamePages()
     {
@@ -156,9 +159,10 @@ private slots:
             records << searchable(i);
         QVERIFY(m_store->addRecordsInBulk(records));
         // A window of at least 60 rows, 3 for each row up to the end of the page.
-        SharedRecordStore windowed(m_database, SharedRecordStore::kDefaultLimits, SearchWindow{60, 3, 100000});
-        SharedRecordStore gathering(m_database, SharedRecordStore::kDefaultLimits, SearchWindow{0, 0, 0});
-        QVERIFY(windowed.open() && gathering.open());
+        SharedRecordStore windowed(m_database, SharedRecordStore::kDefaultLimits, SearchWindow{60, 3, 100000, false});
+        SharedRecordStore inMemory(m_database, SharedRecordStore::kDefaultLimits, SearchWindow{0, 0, 0, true});
+        SharedRecordStore gathering(m_database, SharedRecordStore::kDefaultLimits, SearchWindow{0, 0, 0, false});
+        QVERIFY(windowed.open() && inMemory.open() && gathering.open());
         struct Case
         {
             QString words, country, type, satisfaction;
@@ -184,11 +188,59 @@ private slots:
                 const QString what = u"%1/%2/%3/%4 sorted by %5"_s.arg(c.words, c.country, c.type, c.satisfaction).arg(int(sort));
                 const QStringList expected = allPages(gathering, search);
                 QVERIFY2(allPages(windowed, search) == expected, qPrintable(what));
+                QVERIFY2(allPages(inMemory, search) == expected, qPrintable(u"in memory: "_s + what));
                 QCOMPARE(QSet<QString>(expected.begin(), expected.end()).size(), expected.size());
                 if (c.matches >= 0)
                     QVERIFY2(expected.size() == c.matches, qPrintable(what + u" found %1"_s.arg(expected.size())));
             }
         }
+    }
+
+    // The sort keys a serving store holds in memory follow the records that the operator
+    // removes through a store of its own, and the seq that SQLite then gives again to a
+    // newer record: that record is found where its own key puts it.
+    void keysInMemoryFollowRemovals()
+    {
+        const QString file = m_folder.filePath(u"removals.sqlite"_s);
+        SharedRecordStore serving(file);
+        QVERIFY(serving.open());
+        QList<SharedRecord> cabins;
+        for (int i = 0; i < 60; ++i) {
+            SharedRecord cabin;
+            cabin.installation = u"cabins"_s;
+            cabin.record = record(u"Zq%1 Cabin"_s.arg(i, 2, 10, QLatin1Char('0')));
+            cabin.record.setField(RecordColumns::Comments, u"zqgone"_s);
+            cabins << cabin;
+        }
+        QVERIFY(serving.addRecordsInBulk(cabins));
+        RecordSearch search;
+        search.words = u"zqgone"_s;
+        const QStringList before = allPages(serving, search);
+        QCOMPARE(before.size(), 60);
+
+        SharedRecordStore operatorStore(file, SharedRecordStore::kDefaultLimits, SearchWindow{0, 0, 0, false});
+        QVERIFY(operatorStore.open());
+        QVERIFY(operatorStore.removeRecord(before.last())); // the newest, whose seq is used again
+        QVERIFY(operatorStore.removeRecord(before[10]));
+        QCOMPARE(allPages(serving, search).size(), 58); // the removals are read before the seq is used again
+        const auto share = [&operatorStore](const QString& place) {
+            TravelRecord newer = record(place);
+            newer.setField(RecordColumns::Comments, u"zqgone"_s);
+            return operatorStore.shareRecord(u"newer"_s, {}, newer, 1700000000);
+        };
+        // The seq's new key puts it on the first page, the old one on the second.
+        const WriteOutcome shared = share(u"Aa New Cabin"_s);
+        QCOMPARE(int(shared.status), int(WriteOutcome::Status::Stored));
+        QCOMPARE(allPages(serving, search).first(), shared.identifier);
+        // Removed and used again between two searches; now the old key is on the first page.
+        QVERIFY(operatorStore.removeRecord(shared.identifier));
+        const WriteOutcome again = share(u"Zz Newer Cabin"_s);
+        QCOMPARE(int(again.status), int(WriteOutcome::Status::Stored));
+        const QStringList after = allPages(serving, search);
+        QCOMPARE(after, allPages(operatorStore, search));
+        QCOMPARE(after.size(), 59);
+        QCOMPARE(after.last(), again.identifier);
+        QVERIFY(!after.contains(before.last()) && !after.contains(before[10]) && !after.contains(shared.identifier));
     }
 
     // A database of the first schema (as the first servers made it) gets the indexes of the
@@ -203,6 +255,7 @@ private slots:
             QVERIFY(store.addRecordsInBulk({searchable(1), searchable(2)}));
         }
         const QString undo[] = {
+            u"DROP TRIGGER records_log_removal"_s, u"DROP TABLE records_removed"_s,
             u"DROP TRIGGER records_note_unindexed"_s, u"DROP TABLE records_unindexed"_s,
             u"CREATE TRIGGER records_words_add AFTER INSERT ON records BEGIN "
             "INSERT INTO records_words(rowid, place, city, comments) "

@@ -1,0 +1,164 @@
+#include "server/SortKeyIndex.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <algorithm>
+#include <cstring>
+#include <tuple>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Seqs are handed out one after another from 1; a seq far beyond any real count of records
+// means the table was filled some other way, and the keys are not worth the memory.
+constexpr qint64 kHighestSeq = qint64(1) << 28;
+// More records than this left to the database to settle: the search is better served by the
+// database's own plan.
+constexpr qsizetype kMostToSettle = 20000;
+
+struct Match
+{
+    SortKeyIndex::Prefix key;
+    qint64 seq;
+    bool operator<(const Match& other) const { return std::tie(key, seq) < std::tie(other.key, other.seq); }
+};
+
+} // namespace
+
+SortKeyIndex::Prefix SortKeyIndex::Prefix::of(const QString& key)
+{
+    Prefix prefix;
+    const QByteArray utf8 = key.toUtf8();
+    const qsizetype length = utf8.size();
+    std::memcpy(prefix.bytes.data(), utf8.constData(), size_t(std::min<qsizetype>(length, kPrefixBytes)));
+    prefix.bytes[kPrefixBytes] = length > kPrefixBytes ? kLonger : static_cast<unsigned char>(length);
+    return prefix;
+}
+
+bool SortKeyIndex::update(QSqlDatabase& db)
+{
+    std::lock_guard updating(m_updating);
+    if (m_broken)
+        return false;
+    // One read transaction, so that a record removed and its seq used again by a newer
+    // record are seen together.
+    if (!db.transaction())
+        return false;
+    QSqlQuery removals(db);
+    removals.setForwardOnly(true);
+    removals.prepare(u"SELECT n, seq FROM records_removed WHERE n > ? ORDER BY n"_s);
+    removals.addBindValue(m_removalsSeen);
+    bool ok = removals.exec();
+    QList<qint64> removed;
+    qint64 removalsSeen = m_removalsSeen;
+    while (ok && removals.next()) {
+        removalsSeen = removals.value(0).toLongLong();
+        removed << removals.value(1).toLongLong();
+    }
+    // The highest seq still present after the removals: a seq above it may be used again.
+    qint64 from = m_lastSeq;
+    const auto gone = [&](qint64 seq) { return !known(seq) || removed.contains(seq); };
+    while (from > 0 && gone(from))
+        --from;
+    QSqlQuery rows(db);
+    rows.setForwardOnly(true);
+    rows.prepare(u"SELECT seq, place, city, country, date_key FROM records WHERE seq > ? ORDER BY seq"_s);
+    rows.addBindValue(from);
+    ok = ok && rows.exec();
+    std::vector<Added> added;
+    while (ok && rows.next()) {
+        Added row{rows.value(0).toLongLong(), {}};
+        if (row.seq >= kHighestSeq) {
+            m_broken = true;
+            break;
+        }
+        for (int order = 0; order < kOrders; ++order)
+            row.keys[size_t(order)] = Prefix::of(rows.value(order + 1).toString());
+        added.push_back(row);
+    }
+    db.commit();
+    if (!ok || m_broken)
+        return false;
+    if (!removed.isEmpty() || !added.empty())
+        apply(removed, added, removalsSeen);
+    return true;
+}
+
+void SortKeyIndex::apply(const QList<qint64>& removed, const std::vector<Added>& added, qint64 removalsSeen)
+{
+    std::unique_lock lock(m_lock);
+    for (qint64 seq : removed) {
+        if (known(seq))
+            m_present[size_t(seq)] = false;
+    }
+    const qint64 highest = added.empty() ? 0 : added.back().seq;
+    if (highest >= qint64(m_present.size())) {
+        const size_t size = size_t(highest + 1 + highest / 4);
+        m_present.resize(size, false);
+        for (auto& keys : m_keys)
+            keys.resize(size);
+    }
+    for (const Added& row : added) {
+        m_present[size_t(row.seq)] = true;
+        for (int order = 0; order < kOrders; ++order)
+            m_keys[size_t(order)][size_t(row.seq)] = row.keys[size_t(order)];
+    }
+    m_removalsSeen = removalsSeen;
+    m_lastSeq = qMax(highest, m_lastSeq);
+    while (m_lastSeq > 0 && !known(m_lastSeq))
+        --m_lastSeq;
+}
+
+std::optional<SortKeyIndex::PageChoice> SortKeyIndex::choose(const QList<qint64>& matches, int order,
+                                                             const std::optional<QString>& country, qint64 offset,
+                                                             int count) const
+{
+    const std::optional<Prefix> countryKey = country ? std::optional(Prefix::of(*country)) : std::nullopt;
+    if (countryKey && !countryKey->complete())
+        return std::nullopt; // a prefix alone cannot tell that country from others
+    std::vector<Match> found;
+    found.reserve(size_t(matches.size()));
+    {
+        std::shared_lock lock(m_lock);
+        const std::vector<Prefix>& keys = m_keys[size_t(order)];
+        const std::vector<Prefix>& countries = m_keys[2];
+        for (qint64 seq : matches) {
+            if (!known(seq))
+                return std::nullopt;
+            if (!countryKey || countries[size_t(seq)] == *countryKey)
+                found.push_back({keys[size_t(seq)], seq});
+        }
+    }
+    PageChoice choice;
+    const auto first = found.begin() + std::min<qint64>(offset, qint64(found.size()));
+    const auto last = found.begin() + std::min<qint64>(offset + count, qint64(found.size()));
+    std::nth_element(found.begin(), last, found.end());
+    std::nth_element(found.begin(), first, last);
+    std::sort(first, last);
+    // Keys that are whole sort by their prefix and then by seq, as the database sorts them.
+    choice.settled = std::all_of(first, last, [](const Match& match) { return match.key.complete(); });
+    if (choice.settled) {
+        for (auto match = first; match != last; ++match) {
+            choice.seqs << match->seq;
+            choice.prefixes.push_back(match->key);
+        }
+        return choice;
+    }
+    // The page starts among keys that share its first row's prefix and ends among those that
+    // share its last one's: every record in between is sorted by the database.
+    const Prefix low = first->key, high = (last - 1)->key;
+    choice.skip = offset;
+    for (const Match& match : found) {
+        if (match.key < low)
+            --choice.skip;
+        else if (match.key <= high) {
+            choice.seqs << match.seq;
+            choice.prefixes.push_back(match.key);
+        }
+    }
+    if (choice.seqs.size() > kMostToSettle)
+        return std::nullopt;
+    return choice;
+}

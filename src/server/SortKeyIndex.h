@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+
+#include <array>
+#include <compare>
+#include <mutex>
+#include <optional>
+#include <shared_mutex>
+#include <vector>
+
+// The sort keys of every shared record (place, city, country, date visited), held in memory,
+// so that a word search matched by a hundred thousand records can choose its page without
+// reading every match's row from the database. Only the first bytes of each key are kept;
+// where they cannot tell two keys apart, the database settles the order.
+//
+// The order is the SQLite text order (bytes of UTF-8). The index is a cache of the records
+// table: update() brings it up to what has been committed, by anyone, before each use.
+class SortKeyIndex
+{
+public:
+    static constexpr int kOrders = 4; // place, city, country, date visited
+    static constexpr int kPrefixBytes = 15;
+
+    // The first bytes of a key in UTF-8, zero-padded, and then its length, or kLonger for a
+    // key that does not fit. Prefixes compare as their keys do, except that two different
+    // keys that do not fit can have the same prefix.
+    struct Prefix
+    {
+        static constexpr unsigned char kLonger = kPrefixBytes + 1;
+        std::array<unsigned char, kPrefixBytes + 1> bytes{};
+        static Prefix of(const QString& key);
+        bool complete() const { return bytes[kPrefixBytes] != kLonger; }
+        auto operator<=>(const Prefix&) const = default;
+    };
+
+    // How a page of a search is drawn from its matches. Settled: seqs are the page's rows in
+    // order. Otherwise seqs are the records among which the page lies, to be sorted by the
+    // database, of which the first skip rows come before the page. prefixes: the key each
+    // of seqs has in the sort order, to check the rows read against.
+    struct PageChoice
+    {
+        bool settled = true;
+        QList<qint64> seqs;
+        std::vector<Prefix> prefixes;
+        qint64 skip = 0;
+    };
+
+    // Reads the records added and forgets the records removed since the last call, in one
+    // read of the database; false when it could not be read.
+    bool update(QSqlDatabase& db);
+
+    // The page of rows offset to offset + count of the matches in the sort order, restricted
+    // to a country when one is given. None when a match is not known (removed since it was
+    // matched) or when too many keys would be left for the database to settle.
+    std::optional<PageChoice> choose(const QList<qint64>& matches, int order, const std::optional<QString>& country,
+                                     qint64 offset, int count) const;
+
+private:
+    struct Added
+    {
+        qint64 seq;
+        std::array<Prefix, kOrders> keys;
+    };
+    bool known(qint64 seq) const { return seq >= 0 && seq < qint64(m_present.size()) && m_present[size_t(seq)]; }
+    void apply(const QList<qint64>& removed, const std::vector<Added>& added, qint64 removalsSeen);
+
+    std::mutex m_updating; // one update at a time; only the updater changes the fields below
+    mutable std::shared_mutex m_lock;
+    std::array<std::vector<Prefix>, kOrders> m_keys; // indexed by seq
+    std::vector<bool> m_present;
+    qint64 m_lastSeq = 0;       // the highest seq known
+    qint64 m_removalsSeen = 0;  // the last entry of the removal log read
+    bool m_broken = false;      // seqs beyond what memory should hold: never used
+};
