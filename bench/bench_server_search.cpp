@@ -133,6 +133,13 @@ void BM_TypeByPlace(benchmark::State& state)
     s.type = u"Hotel"_s;
     runSearch(state, s);
 }
+// A satisfaction that no record has, sorted by city: no row of the city order passes.
+void BM_NoSuchSatisfactionByCity(benchmark::State& state)
+{
+    RecordSearch s = search({}, {}, Sort::City);
+    s.satisfaction = u"Nobody's"_s;
+    runSearch(state, s);
+}
 // No filter at all: the first page of all records by place, and a page deep in a search.
 void BM_AllByPlace(benchmark::State& state) { runSearch(state, search({}, {}, Sort::Place)); }
 void BM_SearchPage100ByCountry(benchmark::State& state) { runSearch(state, search(u"quiet"_s, {}, Sort::Country, 100)); }
@@ -145,6 +152,7 @@ BENCHMARK(BM_SearchTwoWordsByPlace)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchAccentedByCity)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CountryByCity)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeByPlace)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NoSuchSatisfactionByCity)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AllByPlace)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchPage100ByCountry)->Unit(benchmark::kMillisecond);
 

@@ -57,10 +57,19 @@ ResultPage<SharedRecord> RecordFinder::find(const RecordSearch& search)
     // when no words are asked for.
     const bool byType = !search.type.isEmpty() && !conditions.hasWords && search.sort == RecordSearch::Sort::Place;
     const bool indexed = conditions.checks.isEmpty() || byType;
-    if (!indexed) {
+    if (indexed)
+        return gathered(search, conditions);
+    // Words are matched through their own index, whatever the plan: the keys in memory then
+    // save reading the matches' rows. Checks of the type and the satisfaction alone are
+    // quickest on the sort order's first rows, where their values are common.
+    if (conditions.hasWords) {
         if (auto page = fromMemory(search, conditions))
             return *page;
-        if (auto page = fromWindow(search, conditions))
+    }
+    if (auto page = fromWindow(search, conditions))
+        return *page;
+    if (!conditions.hasWords) {
+        if (auto page = fromMemory(search, conditions))
             return *page;
     }
     return gathered(search, conditions);
@@ -69,24 +78,25 @@ ResultPage<SharedRecord> RecordFinder::find(const RecordSearch& search)
 std::optional<ResultPage<SharedRecord>> RecordFinder::fromMemory(const RecordSearch& search,
                                                                    const Conditions& conditions)
 {
-    // The keys know the country but neither the type nor the satisfaction.
-    if (!m_keys || !conditions.hasWords || conditions.checks.size() != 1)
+    if (!m_keys)
         return std::nullopt;
-    bool ok = false;
-    QSqlQuery query(m_db);
-    query.setForwardOnly(true);
-    ok = query.prepare(m_dialect.wordMatchSeqs());
-    query.addBindValue(conditions.checkValues.constFirst());
-    ok = ok && query.exec();
     QList<qint64> matches;
-    while (ok && query.next())
-        matches << query.value(0).toLongLong();
+    if (conditions.hasWords) {
+        QSqlQuery query(m_db);
+        query.setForwardOnly(true);
+        bool ok = query.prepare(m_dialect.wordMatchSeqs());
+        query.addBindValue(conditions.checkValues.constFirst());
+        ok = ok && query.exec();
+        while (ok && query.next())
+            matches << query.value(0).toLongLong();
+        if (!ok)
+            return std::nullopt;
+    }
     // Matched first, known after: every match is then known unless it was removed meanwhile.
-    if (!ok || !m_keys->update(m_db))
+    if (!m_keys->update(m_db))
         return std::nullopt;
-    const std::optional<QString> country =
-        conditions.country.isEmpty() ? std::nullopt : std::optional(conditions.country);
-    const auto choice = m_keys->choose(matches, int(search.sort), country,
+    const auto choice = m_keys->choose(conditions.hasWords ? &matches : nullptr, int(search.sort),
+                                       {search.country, search.type, search.satisfaction},
                                        qint64(qMax(0, search.page)) * RecordSearch::kPageSize,
                                        RecordSearch::kPageSize + 1);
     return choice ? readChoice(*choice, sortColumn(search.sort)) : std::nullopt;

@@ -28,7 +28,8 @@ struct SearchWindow
 // that order; which rows match is checked only for those rows. When that window holds too
 // few matches (the matches are rare, or all lie further on), every match is gathered and
 // sorted instead: by the sort keys held in memory when a store keeps them (keys), else by
-// the database. Every plan gives the same page; each is quick where another is slow.
+// the database. Word searches try the keys first, as the words' index must be read anyway.
+// Every plan gives the same page; each is quick where another is slow.
 class RecordFinder
 {
 public:

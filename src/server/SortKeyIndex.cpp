@@ -64,7 +64,8 @@ bool SortKeyIndex::update(QSqlDatabase& db)
         --from;
     QSqlQuery rows(db);
     rows.setForwardOnly(true);
-    rows.prepare(u"SELECT seq, place, city, country, date_key FROM records WHERE seq > ? ORDER BY seq"_s);
+    rows.prepare(u"SELECT seq, place, city, country, date_key, type, satisfaction FROM records "
+                 "WHERE seq > ? ORDER BY seq"_s);
     rows.addBindValue(from);
     ok = ok && rows.exec();
     std::vector<Added> added;
@@ -74,8 +75,8 @@ bool SortKeyIndex::update(QSqlDatabase& db)
             m_broken = true;
             break;
         }
-        for (int order = 0; order < kOrders; ++order)
-            row.keys[size_t(order)] = Prefix::of(rows.value(order + 1).toString());
+        for (int column = 0; column < kColumns; ++column)
+            row.keys[size_t(column)] = Prefix::of(rows.value(column + 1).toString());
         added.push_back(row);
     }
     db.commit();
@@ -102,8 +103,8 @@ void SortKeyIndex::apply(const QList<qint64>& removed, const std::vector<Added>&
     }
     for (const Added& row : added) {
         m_present[size_t(row.seq)] = true;
-        for (int order = 0; order < kOrders; ++order)
-            m_keys[size_t(order)][size_t(row.seq)] = row.keys[size_t(order)];
+        for (int column = 0; column < kColumns; ++column)
+            m_keys[size_t(column)][size_t(row.seq)] = row.keys[size_t(column)];
     }
     m_removalsSeen = removalsSeen;
     m_lastSeq = qMax(highest, m_lastSeq);
@@ -111,24 +112,47 @@ void SortKeyIndex::apply(const QList<qint64>& removed, const std::vector<Added>&
         --m_lastSeq;
 }
 
-std::optional<SortKeyIndex::PageChoice> SortKeyIndex::choose(const QList<qint64>& matches, int order,
-                                                             const std::optional<QString>& country, qint64 offset,
-                                                             int count) const
+std::optional<SortKeyIndex::PageChoice> SortKeyIndex::choose(const QList<qint64>* matches, int order,
+                                                             const Filters& filters, qint64 offset, int count) const
 {
-    const std::optional<Prefix> countryKey = country ? std::optional(Prefix::of(*country)) : std::nullopt;
-    if (countryKey && !countryKey->complete())
-        return std::nullopt; // a prefix alone cannot tell that country from others
+    struct Filter
+    {
+        const std::vector<Prefix>* keys;
+        Prefix value;
+    };
+    std::vector<Filter> checks;
+    const std::pair<Column, const QString*> given[] = {
+        {Country, &filters.country}, {Type, &filters.type}, {Satisfaction, &filters.satisfaction}};
+    for (const auto& [column, value] : given) {
+        if (value->isEmpty())
+            continue;
+        checks.push_back({&m_keys[size_t(column)], Prefix::of(*value)});
+        if (!checks.back().value.complete())
+            return std::nullopt; // a prefix alone cannot tell that value from others
+    }
     std::vector<Match> found;
-    found.reserve(size_t(matches.size()));
     {
         std::shared_lock lock(m_lock);
         const std::vector<Prefix>& keys = m_keys[size_t(order)];
-        const std::vector<Prefix>& countries = m_keys[2];
-        for (qint64 seq : matches) {
-            if (!known(seq))
-                return std::nullopt;
-            if (!countryKey || countries[size_t(seq)] == *countryKey)
-                found.push_back({keys[size_t(seq)], seq});
+        const auto take = [&](qint64 seq) {
+            for (const Filter& check : checks) {
+                if ((*check.keys)[size_t(seq)] != check.value)
+                    return;
+            }
+            found.push_back({keys[size_t(seq)], seq});
+        };
+        if (matches) {
+            found.reserve(size_t(matches->size()));
+            for (qint64 seq : *matches) {
+                if (!known(seq))
+                    return std::nullopt;
+                take(seq);
+            }
+        } else {
+            for (qint64 seq = 1; seq <= m_lastSeq; ++seq) {
+                if (m_present[size_t(seq)])
+                    take(seq);
+            }
         }
     }
     PageChoice choice;

@@ -11,8 +11,9 @@
 #include <shared_mutex>
 #include <vector>
 
-// The sort keys of every shared record (place, city, country, date visited), held in memory,
-// so that a word search matched by a hundred thousand records can choose its page without
+// The sort keys of every shared record (place, city, country, date visited) and the values of
+// its type and satisfaction, held in memory, so that a search matched by a hundred thousand
+// records, or by none of the first million in its sort order, can choose its page without
 // reading every match's row from the database. Only the first bytes of each key are kept;
 // where they cannot tell two keys apart, the database settles the order.
 //
@@ -22,6 +23,7 @@ class SortKeyIndex
 {
 public:
     static constexpr int kOrders = 4; // place, city, country, date visited
+    enum Column { Place, City, Country, DateVisited, Type, Satisfaction, kColumns };
     static constexpr int kPrefixBytes = 15;
 
     // The first bytes of a key in UTF-8, zero-padded, and then its length, or kLonger for a
@@ -52,24 +54,31 @@ public:
     // read of the database; false when it could not be read.
     bool update(QSqlDatabase& db);
 
-    // The page of rows offset to offset + count of the matches in the sort order, restricted
-    // to a country when one is given. None when a match is not known (removed since it was
-    // matched) or when too many keys would be left for the database to settle.
-    std::optional<PageChoice> choose(const QList<qint64>& matches, int order, const std::optional<QString>& country,
-                                     qint64 offset, int count) const;
+    // Exact values a record must have: country, type, satisfaction (empty: any).
+    struct Filters
+    {
+        QString country, type, satisfaction;
+    };
+
+    // The page of rows offset to offset + count in the sort order of the matches (every
+    // record when matches is null) that pass the filters. None when a match is not known
+    // (removed since it was matched), when a filter's value is too long to be told from its
+    // prefix, or when too many keys would be left for the database to settle.
+    std::optional<PageChoice> choose(const QList<qint64>* matches, int order, const Filters& filters, qint64 offset,
+                                     int count) const;
 
 private:
     struct Added
     {
         qint64 seq;
-        std::array<Prefix, kOrders> keys;
+        std::array<Prefix, kColumns> keys;
     };
     bool known(qint64 seq) const { return seq >= 0 && seq < qint64(m_present.size()) && m_present[size_t(seq)]; }
     void apply(const QList<qint64>& removed, const std::vector<Added>& added, qint64 removalsSeen);
 
     std::mutex m_updating; // one update at a time; only the updater changes the fields below
     mutable std::shared_mutex m_lock;
-    std::array<std::vector<Prefix>, kOrders> m_keys; // indexed by seq
+    std::array<std::vector<Prefix>, kColumns> m_keys; // indexed by seq
     std::vector<bool> m_present;
     qint64 m_lastSeq = 0;       // the highest seq known
     qint64 m_removalsSeen = 0;  // the last entry of the removal log read

@@ -174,7 +174,7 @@ private slots:
             {u"zqhalf"_s, u"Rland"_s, {}, {}, 66}, {u"zqha"_s, {}, u"Hut"_s, u"Good"_s, 20},
             {u"zqhalf"_s, {}, u"Yurt"_s, {}, 40},  {u"bergen"_s, {}, {}, {}, 70},
             {{}, {}, u"Igloo"_s, {}, 80},          {{}, u"Sland"_s, {}, u"Poor"_s, -1},
-            {u"zqhalf"_s, u"Rland"_s, u"Hut"_s, {}, 13},
+            {u"zqhalf"_s, u"Rland"_s, u"Hut"_s, {}, 13}, {{}, {}, {}, u"Nobody's"_s, 0},
         };
         for (const Case& c : cases) {
             for (RecordSearch::Sort sort : {RecordSearch::Sort::Place, RecordSearch::Sort::City,
