@@ -63,8 +63,8 @@ public:
     bool addRecordsInBulk(const QList<SharedRecord>& records);
 
     ResultPage<SharedRecord> findRecords(const RecordSearch& search);
-    // Reads the sort keys that word searches keep in memory, so that the first search need
-    // not wait for them; false when they cannot be read (searches then go without).
+    // Reads the sort keys and values that searches keep in memory (SQLite), so that the first
+    // search need not read them; false when they cannot be read (searches then go without).
     bool prepareSearches();
     std::optional<SharedRecord> recordById(const QString& identifier);
     ResultPage<ForumPost> posts(int page); // newest first, kPageSize a page

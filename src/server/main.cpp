@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -102,8 +103,6 @@ int serve(SharedRecordStore& store, const Arguments& arguments)
         return usage(u"--listen needs HOST:PORT, e.g. 127.0.0.1:8080"_s);
     options.currentVersion = arguments.currentVersion;
     options.threads = arguments.threads;
-    // Before the first request rather than during it; searches go on without the keys.
-    store.prepareSearches();
     HttpService service(store, options);
     StopSignal stopSignal([&service] { service.stop(); });
     QString problem;
@@ -113,7 +112,11 @@ int serve(SharedRecordStore& store, const Arguments& arguments)
     }
     std::printf("listening on http://%s:%d/\n", options.host.toLocal8Bit().constData(), service.port());
     std::fflush(stdout);
+    // The sort keys are read while the server already answers (a few seconds for a million
+    // records); a word search that comes meanwhile waits for them.
+    std::thread sortKeys([&store] { store.prepareSearches(); });
     service.run();
+    sortKeys.join();
     return 0;
 }
 
