@@ -1,5 +1,6 @@
 #include "server/SortKeyIndex.h"
 
+#include <QSet>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -11,9 +12,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Seqs are handed out one after another from 1; a seq far beyond any real count of records
-// means the table was filled some other way, and the keys are not worth the memory.
-constexpr qint64 kHighestSeq = qint64(1) << 28;
+// Seqs are handed out one after another from 1, and memory is taken for every seq up to the
+// highest: beyond this (1.6 GB of keys) searches go without them.
+constexpr qint64 kHighestSeq = qint64(1) << 24;
+// Rows read from the database between two changes of the keys, which bounds the memory that
+// reading a whole table takes besides the keys themselves.
+constexpr size_t kRowsAtOnce = 65536;
 // More records than this left to the database to settle: the search is better served by the
 // database's own plan.
 constexpr qsizetype kMostToSettle = 20000;
@@ -51,11 +55,11 @@ bool SortKeyIndex::update(QSqlDatabase& db)
     removals.prepare(u"SELECT n, seq FROM records_removed WHERE n > ? ORDER BY n"_s);
     removals.addBindValue(m_removalsSeen);
     bool ok = removals.exec();
-    QList<qint64> removed;
+    QSet<qint64> removed;
     qint64 removalsSeen = m_removalsSeen;
     while (ok && removals.next()) {
         removalsSeen = removals.value(0).toLongLong();
-        removed << removals.value(1).toLongLong();
+        removed.insert(removals.value(1).toLongLong());
     }
     // The highest seq still present after the removals: a seq above it may be used again.
     qint64 from = m_lastSeq;
@@ -78,6 +82,11 @@ bool SortKeyIndex::update(QSqlDatabase& db)
         for (int column = 0; column < kColumns; ++column)
             row.keys[size_t(column)] = Prefix::of(rows.value(column + 1).toString());
         added.push_back(row);
+        if (added.size() == kRowsAtOnce) {
+            apply(removed, added, removalsSeen);
+            removed.clear();
+            added.clear();
+        }
     }
     db.commit();
     if (!ok || m_broken)
@@ -87,7 +96,7 @@ bool SortKeyIndex::update(QSqlDatabase& db)
     return true;
 }
 
-void SortKeyIndex::apply(const QList<qint64>& removed, const std::vector<Added>& added, qint64 removalsSeen)
+void SortKeyIndex::apply(const QSet<qint64>& removed, const std::vector<Added>& added, qint64 removalsSeen)
 {
     std::unique_lock lock(m_lock);
     for (qint64 seq : removed) {

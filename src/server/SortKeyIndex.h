@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QString>
 
@@ -74,7 +75,7 @@ private:
         std::array<Prefix, kColumns> keys;
     };
     bool known(qint64 seq) const { return seq >= 0 && seq < qint64(m_present.size()) && m_present[size_t(seq)]; }
-    void apply(const QList<qint64>& removed, const std::vector<Added>& added, qint64 removalsSeen);
+    void apply(const QSet<qint64>& removed, const std::vector<Added>& added, qint64 removalsSeen);
 
     std::mutex m_updating; // one update at a time; only the updater changes the fields below
     mutable std::shared_mutex m_lock;
