@@ -243,6 +243,27 @@ private slots:
         QVERIFY(!after.contains(before.last()) && !after.contains(before[10]) && !after.contains(shared.identifier));
     }
 
+    // A records table given a seq far beyond any count of records (by hand, or by another
+    // program) is searched by the database's own plans, not with memory for every seq.
+    void farSeqsAreSearchedWithoutKeys()
+    {
+        const QString file = m_folder.filePath(u"far.sqlite"_s);
+        SharedRecordStore store(file);
+        QVERIFY(store.open());
+        QVERIFY(sqlOnFile(file, u"INSERT INTO records (seq, id, mac, alias, content_key, shared_at, line, place, "
+                                 "city, country, type, satisfaction, date_key, comments) VALUES (1099511627776, "
+                                 "'far', 'm', '', 'k', 0, '', 'Far Inn', 'Oslo', 'Qland', 'Hut', 'Good', '', 'zqhalf')"_s)
+                    .toBool());
+        QVERIFY(store.addRecordsInBulk({searchable(0), searchable(2)})); // indexes the words of all three
+        RecordSearch search;
+        search.words = u"zqhalf"_s;
+        search.sort = RecordSearch::Sort::City;
+        const ResultPage<SharedRecord> page = store.findRecords(search);
+        QVERIFY(!page.failed);
+        QCOMPARE(page.rows.size(), 3);
+        QCOMPARE(page.rows.first().identifier, u"far"_s);
+    }
+
     // A database of the first schema (as the first servers made it) gets the indexes of the
     // later ones when opened, keeps its records and finds them and new ones by their words;
     // one of a schema this server does not know is refused untouched.
