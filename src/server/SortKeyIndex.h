@@ -23,7 +23,7 @@
 class SortKeyIndex
 {
 public:
-    static constexpr int kOrders = 4; // place, city, country, date visited
+    // The four sort orders first, in the order of RecordSearch::Sort, then the filters.
     enum Column { Place, City, Country, DateVisited, Type, Satisfaction, kColumns };
     static constexpr int kPrefixBytes = 15;
 
@@ -61,10 +61,10 @@ public:
         QString country, type, satisfaction;
     };
 
-    // The page of rows offset to offset + count in the sort order of the matches (every
-    // record when matches is null) that pass the filters. None when a match is not known
-    // (removed since it was matched), when a filter's value is too long to be told from its
-    // prefix, or when too many keys would be left for the database to settle.
+    // The page of rows offset to offset + count in the sort order (a Column up to DateVisited)
+    // of the matches (every record when matches is null) that pass the filters. None when a
+    // match is not known (removed since it was matched), when a filter's value is too long to
+    // be told from its prefix, or when too many keys would be left for the database to settle.
     std::optional<PageChoice> choose(const QList<qint64>* matches, int order, const Filters& filters, qint64 offset,
                                      int count) const;
 
