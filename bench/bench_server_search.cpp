@@ -76,7 +76,7 @@ SharedRecordStore* store()
     }
     // As the server does before it takes requests.
     if (!candidate->prepareSearches())
-        std::fprintf(stderr, "the sort keys could not be read: word searches go without them\n");
+        std::fprintf(stderr, "the sort keys could not be read: searches go without them\n");
     g_opened->store = std::move(candidate);
     return g_opened->store.get();
 }

@@ -82,11 +82,8 @@ std::optional<ResultPage<SharedRecord>> RecordFinder::fromMemory(const RecordSea
         return std::nullopt;
     QList<qint64> matches;
     if (conditions.hasWords) {
-        QSqlQuery query(m_db);
-        query.setForwardOnly(true);
-        bool ok = query.prepare(m_dialect.wordMatchSeqs());
-        query.addBindValue(conditions.checkValues.constFirst());
-        ok = ok && query.exec();
+        bool ok = false;
+        QSqlQuery query = runStatement(m_db, m_dialect.wordMatchSeqs(), {conditions.checkValues.constFirst()}, &ok);
         while (ok && query.next())
             matches << query.value(0).toLongLong();
         if (!ok)

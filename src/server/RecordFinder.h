@@ -19,7 +19,7 @@ struct SearchWindow
     int minimum = 10000;
     int perResult = 20;
     int maximum = 250000;
-    // Whether a word search may choose its page by the sort keys held in memory (SQLite).
+    // Whether a search may choose its page by the sort keys held in memory (SQLite).
     bool keysInMemory = true;
 };
 

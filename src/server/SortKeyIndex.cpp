@@ -1,5 +1,7 @@
 #include "server/SortKeyIndex.h"
 
+#include "server/SqlRun.h"
+
 #include <QSet>
 #include <QSqlQuery>
 #include <QVariant>
@@ -50,11 +52,9 @@ bool SortKeyIndex::update(QSqlDatabase& db)
     // record are seen together.
     if (!db.transaction())
         return false;
-    QSqlQuery removals(db);
-    removals.setForwardOnly(true);
-    removals.prepare(u"SELECT n, seq FROM records_removed WHERE n > ? ORDER BY n"_s);
-    removals.addBindValue(m_removalsSeen);
-    bool ok = removals.exec();
+    bool ok = false;
+    QSqlQuery removals = runStatement(db, u"SELECT n, seq FROM records_removed WHERE n > ? ORDER BY n"_s,
+                                      {m_removalsSeen}, &ok);
     QSet<qint64> removed;
     qint64 removalsSeen = m_removalsSeen;
     while (ok && removals.next()) {
@@ -66,12 +66,10 @@ bool SortKeyIndex::update(QSqlDatabase& db)
     const auto gone = [&](qint64 seq) { return !known(seq) || removed.contains(seq); };
     while (from > 0 && gone(from))
         --from;
-    QSqlQuery rows(db);
-    rows.setForwardOnly(true);
-    rows.prepare(u"SELECT seq, place, city, country, date_key, type, satisfaction FROM records "
-                 "WHERE seq > ? ORDER BY seq"_s);
-    rows.addBindValue(from);
-    ok = ok && rows.exec();
+    bool read = false;
+    QSqlQuery rows = runStatement(db, u"SELECT seq, place, city, country, date_key, type, satisfaction FROM records "
+                                      "WHERE seq > ? ORDER BY seq"_s, {from}, &read);
+    ok = ok && read;
     std::vector<Added> added;
     while (ok && rows.next()) {
         Added row{rows.value(0).toLongLong(), {}};

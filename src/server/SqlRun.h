@@ -8,9 +8,11 @@
 #include <QVariantList>
 
 // A statement prepared on db with its values bound in order, and run; *ok says whether it ran.
+// Its rows are read once, in order: the driver need not keep those already read.
 inline QSqlQuery runStatement(QSqlDatabase& db, const QString& sql, const QVariantList& values, bool* ok)
 {
     QSqlQuery query(db);
+    query.setForwardOnly(true);
     *ok = query.prepare(sql);
     for (const QVariant& value : values)
         query.addBindValue(value);
