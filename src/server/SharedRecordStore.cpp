@@ -65,7 +65,10 @@ class WriteTransaction
 public:
     WriteTransaction(QSqlDatabase& db, const SqlDialect& dialect) : m_db(db)
     {
-        m_open = QSqlQuery(db).exec(dialect.beginWrite());
+        QSqlQuery begin(db);
+        m_open = begin.exec(dialect.beginWrite());
+        if (!m_open)
+            m_error = begin.lastError().text();
     }
     ~WriteTransaction()
     {
@@ -73,6 +76,7 @@ public:
             QSqlQuery(m_db).exec(u"ROLLBACK"_s);
     }
     bool isOpen() const { return m_open; }
+    QString error() const { return m_error; } // why it did not open
     bool commit()
     {
         m_open = false;
@@ -82,6 +86,7 @@ public:
 private:
     QSqlDatabase& m_db;
     bool m_open = false;
+    QString m_error;
 };
 
 } // namespace
@@ -156,11 +161,11 @@ bool SharedRecordStore::open()
     return migrate(db);
 }
 
-bool SharedRecordStore::migrate(QSqlDatabase& db)
+QList<QStringList> SharedRecordStore::migrations() const
 {
     const QString serial = m_dialect.serialKey();
     // Migration n brings the schema from version n - 1 to n.
-    const QList<QStringList> migrations = {
+    return {
         QStringList{
             u"CREATE TABLE installations (mac TEXT PRIMARY KEY, banned INTEGER NOT NULL DEFAULT 0)"_s,
             u"CREATE TABLE aliases (alias_key TEXT PRIMARY KEY, alias TEXT NOT NULL, mac TEXT NOT NULL)"_s,
@@ -191,35 +196,69 @@ bool SharedRecordStore::migrate(QSqlDatabase& db)
         m_dialect.wordIndexDeferral(),
         m_dialect.removalLog(),
     };
+}
+
+bool SharedRecordStore::migrate(QSqlDatabase& db)
+{
     static_assert(kSchemaVersion == 4, "one migration for each schema version");
-    QSqlQuery query(db);
-    if (!query.exec(u"CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)"_s)) {
-        m_error = u"cannot read the schema version: "_s + query.lastError().text();
-        return false;
-    }
-    query.exec(u"SELECT MAX(version) FROM schema_version"_s);
-    const int current = query.next() ? query.value(0).toInt() : 0;
-    if (current > kSchemaVersion) {
-        m_error = u"the database has schema version %1, newer than the %2 this roamlog-server "
-                  "knows; use a newer roamlog-server"_s.arg(current).arg(kSchemaVersion);
-        return false;
-    }
-    for (int version = current + 1; version <= kSchemaVersion; ++version) {
+    const QList<QStringList> steps = migrations();
+    // Each step reads the version and migrates in one transaction that holds the schema, so
+    // that servers started together on a new database take turns instead of each creating
+    // the tables that another has just made.
+    for (;;) {
         WriteTransaction transaction(db, m_dialect);
-        for (const QString& statement : migrations[version - 1]) {
-            if (!query.exec(statement)) {
-                m_error = u"migration %1 failed: %2"_s.arg(version).arg(query.lastError().text());
-                return false;
-            }
+        if (!transaction.isOpen()) {
+            m_error = u"cannot start a transaction to read the schema version: "_s + transaction.error();
+            return false;
         }
-        bool ok = false;
-        runStatement(db, u"INSERT INTO schema_version (version) VALUES (?)"_s, {version}, &ok);
-        if (!ok || !transaction.commit()) {
-            m_error = u"migration %1 could not be saved: %2"_s.arg(version).arg(db.lastError().text());
+        const std::optional<int> current = lockedSchemaVersion(db);
+        if (!current)
+            return false;
+        if (*current > kSchemaVersion) {
+            m_error = u"the database has schema version %1, newer than the %2 this roamlog-server "
+                      "knows; use a newer roamlog-server"_s.arg(*current).arg(kSchemaVersion);
+            return false;
+        }
+        if (*current == kSchemaVersion)
+            return true;
+        if (!runMigration(db, *current + 1, steps[*current]))
+            return false;
+        if (!transaction.commit()) {
+            m_error = u"migration %1 could not be saved: %2"_s.arg(*current + 1).arg(db.lastError().text());
             return false;
         }
     }
-    return true;
+}
+
+std::optional<int> SharedRecordStore::lockedSchemaVersion(QSqlDatabase& db)
+{
+    QSqlQuery query(db);
+    const QStringList statements = m_dialect.schemaLock() +
+                                   QStringList{u"CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)"_s,
+                                               u"SELECT MAX(version) FROM schema_version"_s};
+    for (const QString& statement : statements) {
+        if (!query.exec(statement)) {
+            m_error = u"cannot read the schema version: "_s + query.lastError().text();
+            return std::nullopt;
+        }
+    }
+    return query.next() ? query.value(0).toInt() : 0;
+}
+
+bool SharedRecordStore::runMigration(QSqlDatabase& db, int version, const QStringList& statements)
+{
+    QSqlQuery query(db);
+    for (const QString& statement : statements) {
+        if (!query.exec(statement)) {
+            m_error = u"migration %1 failed: %2"_s.arg(version).arg(query.lastError().text());
+            return false;
+        }
+    }
+    bool ok = false;
+    runStatement(db, u"INSERT INTO schema_version (version) VALUES (?)"_s, {version}, &ok);
+    if (!ok)
+        m_error = u"migration %1 could not be saved: %2"_s.arg(version).arg(db.lastError().text());
+    return ok;
 }
 
 namespace {

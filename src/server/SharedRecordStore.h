@@ -86,6 +86,11 @@ public:
 private:
     QSqlDatabase connection();
     bool migrate(QSqlDatabase& db);
+    QList<QStringList> migrations() const;
+    // In a write transaction: holds the schema until the transaction ends and reads its
+    // version (0 for a new database).
+    std::optional<int> lockedSchemaVersion(QSqlDatabase& db);
+    bool runMigration(QSqlDatabase& db, int version, const QStringList& statements);
     SqlDialect::Engine engine() const;
     // The writer of shares and posts, started by the first of them.
     WriteQueue& writes();

@@ -12,6 +12,15 @@ QString SqlDialect::beginWrite() const
     return m_engine == Engine::Sqlite ? u"BEGIN IMMEDIATE"_s : u"BEGIN"_s;
 }
 
+QStringList SqlDialect::schemaLock() const
+{
+    if (m_engine == Engine::Sqlite)
+        return {};
+    // A lock of this program's own number ("Roamlog" in ASCII), held to the end of the
+    // transaction. A table lock could not cover the creation of the version table itself.
+    return {u"SELECT pg_advisory_xact_lock(23203412328607591)"_s};
+}
+
 QStringList SqlDialect::wordIndexSchema() const
 {
     if (m_engine == Engine::Postgres)

@@ -19,6 +19,9 @@ public:
     // Starts a transaction that writes. SQLite takes the write lock at once, so that two
     // writers wait for each other (busy time-out) instead of failing when they upgrade.
     QString beginWrite() const;
+    // Run first in a write transaction, they keep other connections from changing the schema
+    // until it ends. SQLite's write transaction already does; PostgreSQL's takes a lock.
+    QStringList schemaLock() const;
     // The statements that create the word index of the records (the first schema), and those
     // that bring it to the second: PostgreSQL then keeps the words of each record in a column
     // of its own, so that checking a row need not take its texts apart again.

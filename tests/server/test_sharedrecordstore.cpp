@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include <atomic>
+#include <latch>
 #include <thread>
 #include <vector>
 
@@ -406,6 +407,40 @@ private slots:
         QCOMPARE(counts.records, 320);
         QCOMPARE(counts.installations, 320);
         QCOMPARE(counts.aliases, 320);
+    }
+
+    // Servers started at once on a new database (several processes on one PostgreSQL, or a
+    // restart that overlaps the old process) all bring it to the one schema; none fails on
+    // the tables that another is creating, and the schema they made takes records.
+    void serversStartedTogetherShareOneSchema()
+    {
+        const QString database = ServerUnderTest::onPostgres() ? m_postgres.addDatabase(u"together"_s)
+                                                               : m_folder.filePath(u"together.sqlite"_s);
+        QVERIFY(!database.isEmpty());
+        constexpr int kServers = 6;
+        std::vector<std::unique_ptr<SharedRecordStore>> stores;
+        for (int i = 0; i < kServers; ++i)
+            stores.push_back(std::make_unique<SharedRecordStore>(database));
+        QStringList errors;
+        QMutex lock;
+        std::latch ready(kServers);
+        std::vector<std::thread> starts;
+        for (const auto& store : stores)
+            starts.emplace_back([&, server = store.get()] {
+                ready.arrive_and_wait();
+                if (!server->open()) {
+                    QMutexLocker guard(&lock);
+                    errors << server->error();
+                }
+            });
+        for (std::thread& start : starts)
+            start.join();
+        QVERIFY2(errors.isEmpty(), qPrintable(errors.join(u"; "_s)));
+        QCOMPARE(int(stores.back()->shareRecord(u"first"_s, u"First"_s, record(u"Zqtogether Inn"_s), 1700000000).status),
+                 int(WriteOutcome::Status::Stored));
+        RecordSearch search;
+        search.words = u"zqtogether"_s;
+        QCOMPARE(stores.front()->findRecords(search).rows.size(), 1);
     }
 };
 

@@ -215,11 +215,27 @@ bool PostgresInstance::startServer()
     return fail(u"PostgreSQL found no free port"_s);
 }
 
+QStringList PostgresInstance::adminConnection() const
+{
+    return {u"-X"_s, u"-q"_s, u"-v"_s, u"ON_ERROR_STOP=1"_s, u"-h"_s, m_dir.path(),
+            u"-p"_s, QString::number(m_port), u"-U"_s, kAdmin, u"-d"_s};
+}
+
+QString PostgresInstance::addDatabase(const QString& name)
+{
+    QString output;
+    const QString url = databaseUrl();
+    if (url.isEmpty() || !runTool(u"psql"_s, adminConnection() + QStringList{u"postgres"_s, u"-c"_s,
+                                                                           u"CREATE DATABASE %1 OWNER %2"_s.arg(name, kUser)},
+                                  &output))
+        return {};
+    return url.left(url.lastIndexOf(u'/') + 1) + name;
+}
+
 bool PostgresInstance::createDatabase()
 {
     m_password = randomPassword();
-    const QStringList connect = {u"-X"_s, u"-q"_s, u"-v"_s, u"ON_ERROR_STOP=1"_s, u"-h"_s, m_dir.path(),
-                                 u"-p"_s, QString::number(m_port), u"-U"_s, kAdmin, u"-d"_s};
+    const QStringList connect = adminConnection();
     QString output;
     if (!runTool(u"psql"_s,
                  connect + QStringList{u"postgres"_s, u"-c"_s,
