@@ -236,24 +236,27 @@ std::optional<int> SharedRecordStore::lockedSchemaVersion(QSqlDatabase& db)
     const QStringList statements = m_dialect.schemaLock() +
                                    QStringList{u"CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)"_s,
                                                u"SELECT MAX(version) FROM schema_version"_s};
+    if (!runEach(query, statements, u"cannot read the schema version"_s))
+        return std::nullopt;
+    return query.next() ? query.value(0).toInt() : 0;
+}
+
+bool SharedRecordStore::runEach(QSqlQuery& query, const QStringList& statements, const QString& failure)
+{
     for (const QString& statement : statements) {
         if (!query.exec(statement)) {
-            m_error = u"cannot read the schema version: "_s + query.lastError().text();
-            return std::nullopt;
+            m_error = failure + u": "_s + query.lastError().text();
+            return false;
         }
     }
-    return query.next() ? query.value(0).toInt() : 0;
+    return true;
 }
 
 bool SharedRecordStore::runMigration(QSqlDatabase& db, int version, const QStringList& statements)
 {
     QSqlQuery query(db);
-    for (const QString& statement : statements) {
-        if (!query.exec(statement)) {
-            m_error = u"migration %1 failed: %2"_s.arg(version).arg(query.lastError().text());
-            return false;
-        }
-    }
+    if (!runEach(query, statements, u"migration %1 failed"_s.arg(version)))
+        return false;
     bool ok = false;
     runStatement(db, u"INSERT INTO schema_version (version) VALUES (?)"_s, {version}, &ok);
     if (!ok)

@@ -10,6 +10,7 @@
 
 #include <QList>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 
 #include <functional>
@@ -91,6 +92,9 @@ private:
     // version (0 for a new database).
     std::optional<int> lockedSchemaVersion(QSqlDatabase& db);
     bool runMigration(QSqlDatabase& db, int version, const QStringList& statements);
+    // Runs statements in order on query, which keeps the last one's rows; at the first that
+    // fails, sets the error to failure and the database's reason.
+    bool runEach(QSqlQuery& query, const QStringList& statements, const QString& failure);
     SqlDialect::Engine engine() const;
     // The writer of shares and posts, started by the first of them.
     WriteQueue& writes();
