@@ -201,6 +201,16 @@ QList<QStringList> SharedRecordStore::migrations() const
 bool SharedRecordStore::migrate(QSqlDatabase& db)
 {
     static_assert(kSchemaVersion == 4, "one migration for each schema version");
+    // A current schema is only read, without the write lock: an operator's read-only role can
+    // still run stats and export, and they need not wait for a writer that holds the lock.
+    bool ok = false;
+    QSqlQuery stored = runStatement(db, u"SELECT MAX(version) FROM schema_version"_s, {}, &ok);
+    const int storedVersion = ok && stored.next() ? stored.value(0).toInt() : 0;
+    stored.finish();
+    if (storedVersion > kSchemaVersion)
+        return newerSchema(storedVersion);
+    if (storedVersion == kSchemaVersion)
+        return true;
     const QList<QStringList> steps = migrations();
     // Each step reads the version and migrates in one transaction that holds the schema, so
     // that servers started together on a new database take turns instead of each creating
@@ -214,11 +224,8 @@ bool SharedRecordStore::migrate(QSqlDatabase& db)
         const std::optional<int> current = lockedSchemaVersion(db);
         if (!current)
             return false;
-        if (*current > kSchemaVersion) {
-            m_error = u"the database has schema version %1, newer than the %2 this roamlog-server "
-                      "knows; use a newer roamlog-server"_s.arg(*current).arg(kSchemaVersion);
-            return false;
-        }
+        if (*current > kSchemaVersion)
+            return newerSchema(*current);
         if (*current == kSchemaVersion)
             return true;
         if (!runMigration(db, *current + 1, steps[*current]))
@@ -228,6 +235,13 @@ bool SharedRecordStore::migrate(QSqlDatabase& db)
             return false;
         }
     }
+}
+
+bool SharedRecordStore::newerSchema(int version)
+{
+    m_error = u"the database has schema version %1, newer than the %2 this roamlog-server "
+              "knows; use a newer roamlog-server"_s.arg(version).arg(kSchemaVersion);
+    return false;
 }
 
 std::optional<int> SharedRecordStore::lockedSchemaVersion(QSqlDatabase& db)

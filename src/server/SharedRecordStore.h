@@ -92,6 +92,7 @@ private:
     // version (0 for a new database).
     std::optional<int> lockedSchemaVersion(QSqlDatabase& db);
     bool runMigration(QSqlDatabase& db, int version, const QStringList& statements);
+    bool newerSchema(int version); // sets the error that a newer program made the database
     // Runs statements in order on query, which keeps the last one's rows; at the first that
     // fails, sets the error to failure and the database's reason.
     bool runEach(QSqlQuery& query, const QStringList& statements, const QString& failure);

@@ -442,6 +442,38 @@ private slots:
         search.words = u"zqtogether"_s;
         QCOMPARE(stores.front()->findRecords(search).rows.size(), 1);
     }
+
+    // A database whose schema is current opens without taking the write lock: for an
+    // operator's role that may only read (PostgreSQL), and while another connection holds
+    // the lock (SQLite), as a long import would.
+    void aCurrentSchemaOpensOnlyToRead()
+    {
+        QCOMPARE(int(m_store->shareRecord(u"reading"_s, {}, record(u"Zqreading Inn"_s), 1700000000).status),
+                 int(WriteOutcome::Status::Stored));
+        const QString holderName = u"holds the write lock"_s;
+        QString location = m_database;
+        if (ServerUnderTest::onPostgres()) {
+            location = m_postgres.addReader(u"reader"_s);
+            QVERIFY(!location.isEmpty());
+        } else {
+            QSqlDatabase holder = QSqlDatabase::addDatabase(u"QSQLITE"_s, holderName);
+            holder.setDatabaseName(m_database);
+            QVERIFY(holder.open());
+            QVERIFY(QSqlQuery(holder).exec(u"BEGIN IMMEDIATE"_s));
+        }
+        {
+            SharedRecordStore reading(location);
+            QVERIFY2(reading.open(), qPrintable(reading.error()));
+            RecordSearch search;
+            search.words = u"zqreading"_s;
+            QCOMPARE(reading.findRecords(search).rows.size(), 1);
+            QVERIFY(reading.counts().has_value());
+        }
+        if (QSqlDatabase::contains(holderName)) {
+            QSqlDatabase::database(holderName).close();
+            QSqlDatabase::removeDatabase(holderName);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(SharedRecordStoreTest)

@@ -232,6 +232,21 @@ QString PostgresInstance::addDatabase(const QString& name)
     return url.left(url.lastIndexOf(u'/') + 1) + name;
 }
 
+QString PostgresInstance::addReader(const QString& name)
+{
+    const QString url = databaseUrl();
+    const QString password = randomPassword();
+    QString output;
+    if (url.isEmpty() ||
+        !runTool(u"psql"_s,
+                 adminConnection() + QStringList{kDatabase, u"-c"_s,
+                                                 u"CREATE ROLE %1 LOGIN PASSWORD '%2'"_s.arg(name, password), u"-c"_s,
+                                                 u"GRANT SELECT ON ALL TABLES IN SCHEMA public TO %1"_s.arg(name)},
+                 &output))
+        return {};
+    return u"postgresql://%1:%2@127.0.0.1:%3/%4"_s.arg(name, password).arg(m_port).arg(kDatabase);
+}
+
 bool PostgresInstance::createDatabase()
 {
     m_password = randomPassword();

@@ -28,6 +28,9 @@ public:
     QString databaseUrl() const;
     // Creates another empty database of the same user; its address, or empty when that failed.
     QString addDatabase(const QString& name);
+    // Creates a role that may only read the tables of the database as they are now; the
+    // database's address as that role, or empty when that failed.
+    QString addReader(const QString& name);
 
     static QString binaryFolder(); // ROAMLOG_PG_BIN, else the Debian PostgreSQL 15 folder
 
