@@ -203,10 +203,7 @@ bool SharedRecordStore::migrate(QSqlDatabase& db)
     static_assert(kSchemaVersion == 4, "one migration for each schema version");
     // A current schema is only read, without the write lock: an operator's read-only role can
     // still run stats and export, and they need not wait for a writer that holds the lock.
-    bool ok = false;
-    QSqlQuery stored = runStatement(db, u"SELECT MAX(version) FROM schema_version"_s, {}, &ok);
-    const int storedVersion = ok && stored.next() ? stored.value(0).toInt() : 0;
-    stored.finish();
+    const int storedVersion = unlockedSchemaVersion(db);
     if (storedVersion > kSchemaVersion)
         return newerSchema(storedVersion);
     if (storedVersion == kSchemaVersion)
@@ -235,6 +232,17 @@ bool SharedRecordStore::migrate(QSqlDatabase& db)
             return false;
         }
     }
+}
+
+int SharedRecordStore::unlockedSchemaVersion(QSqlDatabase& db)
+{
+    bool ok = false;
+    QSqlQuery tables = runStatement(db, m_dialect.schemaVersionTables(), {}, &ok);
+    if (!ok || !tables.next() || tables.value(0).toInt() == 0)
+        return 0;
+    tables.finish();
+    QSqlQuery stored = runStatement(db, u"SELECT MAX(version) FROM schema_version"_s, {}, &ok);
+    return ok && stored.next() ? stored.value(0).toInt() : 0;
 }
 
 bool SharedRecordStore::newerSchema(int version)

@@ -92,6 +92,9 @@ private:
     // version (0 for a new database).
     std::optional<int> lockedSchemaVersion(QSqlDatabase& db);
     bool runMigration(QSqlDatabase& db, int version, const QStringList& statements);
+    // The schema version read without a transaction; 0 when it cannot be read (a new
+    // database, or one that the locked path must look at).
+    int unlockedSchemaVersion(QSqlDatabase& db);
     bool newerSchema(int version); // sets the error that a newer program made the database
     // Runs statements in order on query, which keeps the last one's rows; at the first that
     // fails, sets the error to failure and the database's reason.

@@ -21,6 +21,13 @@ QStringList SqlDialect::schemaLock() const
     return {u"SELECT pg_advisory_xact_lock(23203412328607591)"_s};
 }
 
+QString SqlDialect::schemaVersionTables() const
+{
+    if (m_engine == Engine::Sqlite)
+        return u"SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'schema_version'"_s;
+    return u"SELECT COUNT(*) FROM pg_tables WHERE schemaname = current_schema() AND tablename = 'schema_version'"_s;
+}
+
 QStringList SqlDialect::wordIndexSchema() const
 {
     if (m_engine == Engine::Postgres)

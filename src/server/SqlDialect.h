@@ -22,6 +22,9 @@ public:
     // Run first in a write transaction, they keep other connections from changing the schema
     // until it ends. SQLite's write transaction already does; PostgreSQL's takes a lock.
     QStringList schemaLock() const;
+    // One row with the number of schema version tables: 0 in a new database. Asked of the
+    // catalog, so that a new database does not log an error for a missing table.
+    QString schemaVersionTables() const;
     // The statements that create the word index of the records (the first schema), and those
     // that bring it to the second: PostgreSQL then keeps the words of each record in a column
     // of its own, so that checking a row need not take its texts apart again.
