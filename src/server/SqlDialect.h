@@ -4,8 +4,9 @@
 #include <QStringList>
 
 // The few places where SQLite and PostgreSQL need different SQL: the auto-numbered key, how a
-// write transaction starts, and the full-text index over place, city and comments. Every
-// other statement is the same on both engines.
+// write transaction starts and holds the schema, how the catalog lists tables, and the
+// full-text index over place, city and comments. Every other statement is the same on both
+// engines.
 class SqlDialect
 {
 public:
