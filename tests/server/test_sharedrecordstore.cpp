@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QMutex>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -451,6 +452,12 @@ private slots:
         QCOMPARE(int(m_store->shareRecord(u"reading"_s, {}, record(u"Zqreading Inn"_s), 1700000000).status),
                  int(WriteOutcome::Status::Stored));
         const QString holderName = u"holds the write lock"_s;
+        // Declared before the store below, so that the lock goes after the store, and even
+        // when a check fails.
+        const auto releaseLock = qScopeGuard([&] {
+            QSqlDatabase::database(holderName, false).close();
+            QSqlDatabase::removeDatabase(holderName);
+        });
         QString location = m_database;
         if (ServerUnderTest::onPostgres()) {
             location = m_postgres.addReader(u"reader"_s);
@@ -461,18 +468,12 @@ private slots:
             QVERIFY(holder.open());
             QVERIFY(QSqlQuery(holder).exec(u"BEGIN IMMEDIATE"_s));
         }
-        {
-            SharedRecordStore reading(location);
-            QVERIFY2(reading.open(), qPrintable(reading.error()));
-            RecordSearch search;
-            search.words = u"zqreading"_s;
-            QCOMPARE(reading.findRecords(search).rows.size(), 1);
-            QVERIFY(reading.counts().has_value());
-        }
-        if (QSqlDatabase::contains(holderName)) {
-            QSqlDatabase::database(holderName).close();
-            QSqlDatabase::removeDatabase(holderName);
-        }
+        SharedRecordStore reading(location);
+        QVERIFY2(reading.open(), qPrintable(reading.error()));
+        RecordSearch search;
+        search.words = u"zqreading"_s;
+        QCOMPARE(reading.findRecords(search).rows.size(), 1);
+        QVERIFY(reading.counts().has_value());
     }
 };
 
