@@ -89,7 +89,12 @@ QString PostgresInstance::databaseUrl() const
 {
     if (!m_server || m_server->state() != QProcess::Running)
         return {};
-    return u"postgresql://%1:%2@127.0.0.1:%3/%4"_s.arg(kUser, m_password).arg(m_port).arg(kDatabase);
+    return urlOf(kUser, m_password, kDatabase);
+}
+
+QString PostgresInstance::urlOf(const QString& user, const QString& password, const QString& database) const
+{
+    return u"postgresql://%1:%2@127.0.0.1:%3/%4"_s.arg(user, password).arg(m_port).arg(database);
 }
 
 bool PostgresInstance::fail(const QString& reason)
@@ -224,27 +229,26 @@ QStringList PostgresInstance::adminConnection() const
 QString PostgresInstance::addDatabase(const QString& name)
 {
     QString output;
-    const QString url = databaseUrl();
-    if (url.isEmpty() || !runTool(u"psql"_s, adminConnection() + QStringList{u"postgres"_s, u"-c"_s,
-                                                                           u"CREATE DATABASE %1 OWNER %2"_s.arg(name, kUser)},
-                                  &output))
+    if (databaseUrl().isEmpty() || // no server running
+        !runTool(u"psql"_s,
+                 adminConnection() + QStringList{u"postgres"_s, u"-c"_s, u"CREATE DATABASE %1 OWNER %2"_s.arg(name, kUser)},
+                 &output))
         return {};
-    return url.left(url.lastIndexOf(u'/') + 1) + name;
+    return urlOf(kUser, m_password, name);
 }
 
 QString PostgresInstance::addReader(const QString& name)
 {
-    const QString url = databaseUrl();
     const QString password = randomPassword();
     QString output;
-    if (url.isEmpty() ||
+    if (databaseUrl().isEmpty() ||
         !runTool(u"psql"_s,
                  adminConnection() + QStringList{kDatabase, u"-c"_s,
                                                  u"CREATE ROLE %1 LOGIN PASSWORD '%2'"_s.arg(name, password), u"-c"_s,
                                                  u"GRANT SELECT ON ALL TABLES IN SCHEMA public TO %1"_s.arg(name)},
                  &output))
         return {};
-    return u"postgresql://%1:%2@127.0.0.1:%3/%4"_s.arg(name, password).arg(m_port).arg(kDatabase);
+    return urlOf(name, password, kDatabase);
 }
 
 bool PostgresInstance::createDatabase()

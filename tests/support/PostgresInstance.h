@@ -41,6 +41,7 @@ private:
     bool startServer();
     bool createDatabase();
     QStringList adminConnection() const; // psql's options up to the database name
+    QString urlOf(const QString& user, const QString& password, const QString& database) const;
     QString dataFolder() const;
     bool runTool(const QString& tool, const QStringList& arguments, QString* output);
     void stop();
