@@ -133,6 +133,20 @@ void BM_TypeByPlace(benchmark::State& state)
     s.type = u"Hotel"_s;
     runSearch(state, s);
 }
+// A satisfaction that a quarter of all records have, newest visit first.
+void BM_GoodByDate(benchmark::State& state)
+{
+    RecordSearch s = search({}, {}, Sort::DateVisited);
+    s.satisfaction = u"Good"_s;
+    runSearch(state, s);
+}
+// A country and a type together (one record in a hundred), sorted by country and seq.
+void BM_CountryAndTypeByCountry(benchmark::State& state)
+{
+    RecordSearch s = search({}, u"United Kingdom"_s, Sort::Country);
+    s.type = u"Restaurant"_s;
+    runSearch(state, s);
+}
 // A satisfaction that no record has, sorted by city: no row of the city order passes.
 void BM_NoSuchSatisfactionByCity(benchmark::State& state)
 {
@@ -152,6 +166,8 @@ BENCHMARK(BM_SearchTwoWordsByPlace)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchAccentedByCity)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CountryByCity)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeByPlace)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GoodByDate)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CountryAndTypeByCountry)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NoSuchSatisfactionByCity)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AllByPlace)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchPage100ByCountry)->Unit(benchmark::kMillisecond);

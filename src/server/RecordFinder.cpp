@@ -52,26 +52,24 @@ RecordFinder::Conditions RecordFinder::conditionsOf(const RecordSearch& search, 
 ResultPage<SharedRecord> RecordFinder::find(const RecordSearch& search)
 {
     const Conditions conditions = conditionsOf(search, m_dialect);
-    // Without checks the sort index (with the country in front) gives the page directly; so
-    // does the type's index for the place order (the place comes right after the type in it)
-    // when no words are asked for.
-    const bool byType = !search.type.isEmpty() && !conditions.hasWords && search.sort == RecordSearch::Sort::Place;
-    const bool indexed = conditions.checks.isEmpty() || byType;
-    if (indexed)
+    // Without a filter the sort index gives the page directly.
+    if (conditions.checks.isEmpty() && conditions.country.isEmpty())
         return gathered(search, conditions);
-    // Words are matched through their own index, whatever the plan: the keys in memory then
-    // save reading the matches' rows. Checks of the type and the satisfaction alone are
-    // quickest on the sort order's first rows, where their values are common.
-    if (conditions.hasWords) {
-        if (auto page = fromMemory(search, conditions))
-            return *page;
-    }
+    // Where the keys are held in memory (SQLite), they choose the page of every other search:
+    // the values of the filters are held with them, and words are matched through their own
+    // index whatever the plan. The database there keeps no index of a filter in front of
+    // each sort key.
+    if (auto page = fromMemory(search, conditions))
+        return *page;
+    // Without the keys (PostgreSQL), the index of the country in front of the sort key gives
+    // the page directly; so does the type's index for the place order (the place comes right
+    // after the type in it) when no words are asked for. Checks of the type and the
+    // satisfaction are quickest on the sort order's first rows, where their values are common.
+    const bool byType = !search.type.isEmpty() && !conditions.hasWords && search.sort == RecordSearch::Sort::Place;
+    if (!m_keys && (conditions.checks.isEmpty() || byType))
+        return gathered(search, conditions);
     if (auto page = fromWindow(search, conditions))
         return *page;
-    if (!conditions.hasWords) {
-        if (auto page = fromMemory(search, conditions))
-            return *page;
-    }
     return gathered(search, conditions);
 }
 
@@ -92,17 +90,19 @@ std::optional<ResultPage<SharedRecord>> RecordFinder::fromMemory(const RecordSea
     // Matched first, known after: every match is then known unless it was removed meanwhile.
     if (!m_keys->update(m_db))
         return std::nullopt;
-    const auto choice = m_keys->choose(conditions.hasWords ? &matches : nullptr, int(search.sort),
-                                       {search.country, search.type, search.satisfaction},
+    const SortKeyIndex::Filters filters{search.country, search.type, search.satisfaction};
+    const auto choice = m_keys->choose(conditions.hasWords ? &matches : nullptr, int(search.sort), filters,
                                        qint64(qMax(0, search.page)) * RecordSearch::kPageSize,
                                        RecordSearch::kPageSize + 1);
-    return choice ? readChoice(*choice, sortColumn(search.sort)) : std::nullopt;
+    return choice ? readChoice(*choice, sortColumn(search.sort), filters) : std::nullopt;
 }
 
-// The rows of a choice, each checked to have the key the choice was made by: a record
-// removed, or a seq used again, since the keys were read leaves the page to the database.
+// The rows of a choice, each checked to have the key the choice was made by and the values
+// the filters ask for: a record removed, or a seq used again, since the keys were read
+// leaves the page to the database.
 std::optional<ResultPage<SharedRecord>> RecordFinder::readChoice(const SortKeyIndex::PageChoice& choice,
-                                                                   const QString& key)
+                                                                   const QString& key,
+                                                                   const SortKeyIndex::Filters& filters)
 {
     if (choice.seqs.isEmpty())
         return ResultPage<SharedRecord>{};
@@ -112,8 +112,8 @@ std::optional<ResultPage<SharedRecord>> RecordFinder::readChoice(const SortKeyIn
         seqs << QString::number(choice.seqs[i]);
         position.insert(choice.seqs[i], i);
     }
-    QString sql = u"SELECT %1, seq, %2 FROM records WHERE seq IN (%3)"_s.arg(SharedRecordRow::columns(), key,
-                                                                              seqs.join(u','));
+    QString sql = u"SELECT %1, seq, %2, country, type, satisfaction FROM records WHERE seq IN (%3)"_s.arg(
+        SharedRecordRow::columns(), key, seqs.join(u','));
     qsizetype expected = choice.seqs.size();
     if (!choice.settled) {
         sql += u" ORDER BY %1, seq LIMIT %2 OFFSET %3"_s.arg(key).arg(RecordSearch::kPageSize + 1).arg(choice.skip);
@@ -123,10 +123,15 @@ std::optional<ResultPage<SharedRecord>> RecordFinder::readChoice(const SortKeyIn
     bool ok = false;
     QSqlQuery query = runStatement(m_db, sql, {}, &ok);
     qsizetype read = 0;
-    const int seqColumn = query.record().count() - 2;
+    const int seqColumn = query.record().count() - 5;
+    const auto passes = [&](int column, const QString& filter) {
+        return filter.isEmpty() || query.value(column).toString() == filter;
+    };
     while (ok && query.next()) {
         const qsizetype at = position.value(query.value(seqColumn).toLongLong(), -1);
-        if (at < 0 || SortKeyIndex::Prefix::of(query.value(seqColumn + 1).toString()) != choice.prefixes[size_t(at)])
+        if (at < 0 || SortKeyIndex::Prefix::of(query.value(seqColumn + 1).toString()) != choice.prefixes[size_t(at)] ||
+            !passes(seqColumn + 2, filters.country) || !passes(seqColumn + 3, filters.type) ||
+            !passes(seqColumn + 4, filters.satisfaction))
             return std::nullopt;
         SharedRecord row = SharedRecordRow::fromQuery(query);
         if (choice.settled)

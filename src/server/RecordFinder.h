@@ -23,12 +23,12 @@ struct SearchWindow
     bool keysInMemory = true;
 };
 
-// Answers a search of the record browser with one of two plans. A search that many records
-// match is answered from the first rows of the sort order, read from the index that holds
-// that order; which rows match is checked only for those rows. When that window holds too
-// few matches (the matches are rare, or all lie further on), every match is gathered and
-// sorted instead: by the sort keys held in memory when a store keeps them (keys), else by
-// the database. Word searches try the keys first, as the words' index must be read anyway.
+// Answers a search of the record browser with one of three plans. A store that keeps the
+// sort keys in memory (keys) chooses the page of a filtered search from them and reads only
+// the page's rows. Without them, a search that many records match is answered from the
+// first rows of the sort order, read from the index that holds that order; which rows match
+// is checked only for those rows. When that window holds too few matches (the matches are
+// rare, or all lie further on), every match is gathered and sorted by the database.
 // Every plan gives the same page; each is quick where another is slow.
 class RecordFinder
 {
@@ -55,7 +55,8 @@ private:
 
     std::optional<ResultPage<SharedRecord>> fromWindow(const RecordSearch& search, const Conditions& conditions);
     std::optional<ResultPage<SharedRecord>> fromMemory(const RecordSearch& search, const Conditions& conditions);
-    std::optional<ResultPage<SharedRecord>> readChoice(const SortKeyIndex::PageChoice& choice, const QString& key);
+    std::optional<ResultPage<SharedRecord>> readChoice(const SortKeyIndex::PageChoice& choice, const QString& key,
+                                                       const SortKeyIndex::Filters& filters);
     ResultPage<SharedRecord> gathered(const RecordSearch& search, const Conditions& conditions);
     ResultPage<SharedRecord> pageOf(const QString& sql, const QVariantList& values);
 

@@ -195,12 +195,13 @@ QList<QStringList> SharedRecordStore::migrations() const
         } + m_dialect.wordIndexUpgrade(),
         m_dialect.wordIndexDeferral(),
         m_dialect.removalLog(),
+        m_dialect.filterIndexRemoval(),
     };
 }
 
 bool SharedRecordStore::migrate(QSqlDatabase& db)
 {
-    static_assert(kSchemaVersion == 4, "one migration for each schema version");
+    static_assert(kSchemaVersion == 5, "one migration for each schema version");
     // A current schema is only read, without the write lock: an operator's read-only role can
     // still run stats and export, and they need not wait for a writer that holds the lock.
     const int storedVersion = unlockedSchemaVersion(db);

@@ -51,7 +51,7 @@ public:
     bool open();
     QString error() const { return m_error; }
 
-    static constexpr int kSchemaVersion = 4;
+    static constexpr int kSchemaVersion = 5;
 
     // Shares a record of an installation; alias empty for anonymous sharing.
     WriteOutcome shareRecord(const QString& installation, const QString& alias,

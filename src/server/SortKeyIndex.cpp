@@ -23,6 +23,8 @@ constexpr size_t kRowsAtOnce = 65536;
 // More records than this left to the database to settle: the search is better served by the
 // database's own plan.
 constexpr qsizetype kMostToSettle = 20000;
+// Where the values of the filter columns (country, type, satisfaction) are in a row read.
+constexpr int kFilterValueAt[SortKeyIndex::kFilterColumns] = {3, 5, 6};
 
 struct Match
 {
@@ -72,14 +74,16 @@ bool SortKeyIndex::update(QSqlDatabase& db)
     ok = ok && read;
     std::vector<Added> added;
     while (ok && rows.next()) {
-        Added row{rows.value(0).toLongLong(), {}};
+        Added row{rows.value(0).toLongLong(), {}, {}};
         if (row.seq >= kHighestSeq) {
             m_broken = true;
             break;
         }
         for (int column = 0; column < kColumns; ++column)
             row.keys[size_t(column)] = Prefix::of(rows.value(column + 1).toString());
-        added.push_back(row);
+        for (int column = 0; column < kFilterColumns; ++column)
+            row.values[size_t(column)] = rows.value(kFilterValueAt[column]).toString();
+        added.push_back(std::move(row));
         if (added.size() == kRowsAtOnce) {
             apply(removed, added, removalsSeen);
             removed.clear();
@@ -107,11 +111,21 @@ void SortKeyIndex::apply(const QSet<qint64>& removed, const std::vector<Added>& 
         m_present.resize(size, false);
         for (auto& keys : m_keys)
             keys.resize(size);
+        for (auto& values : m_values)
+            values.resize(size, 0);
     }
     for (const Added& row : added) {
         m_present[size_t(row.seq)] = true;
         for (int column = 0; column < kColumns; ++column)
             m_keys[size_t(column)][size_t(row.seq)] = row.keys[size_t(column)];
+        for (int column = 0; column < kFilterColumns; ++column) {
+            QHash<QString, quint32>& numbers = m_numbers[size_t(column)];
+            const QString& value = row.values[size_t(column)];
+            auto number = numbers.constFind(value);
+            if (number == numbers.cend() && numbers.size() < kMostValues)
+                number = numbers.insert(value, quint32(numbers.size() + 1));
+            m_values[size_t(column)][size_t(row.seq)] = number == numbers.cend() ? 0 : *number;
+        }
     }
     m_removalsSeen = removalsSeen;
     m_lastSeq = qMax(highest, m_lastSeq);
@@ -124,26 +138,29 @@ std::optional<SortKeyIndex::PageChoice> SortKeyIndex::choose(const QList<qint64>
 {
     struct Filter
     {
-        const std::vector<Prefix>* keys;
-        Prefix value;
+        const std::vector<quint32>* values;
+        quint32 number;
     };
-    std::vector<Filter> checks;
-    const std::pair<Column, const QString*> given[] = {
-        {Country, &filters.country}, {Type, &filters.type}, {Satisfaction, &filters.satisfaction}};
-    for (const auto& [column, value] : given) {
-        if (value->isEmpty())
-            continue;
-        checks.push_back({&m_keys[size_t(column)], Prefix::of(*value)});
-        if (!checks.back().value.complete())
-            return std::nullopt; // a prefix alone cannot tell that value from others
-    }
+    const std::pair<FilterColumn, const QString*> given[] = {
+        {CountryValue, &filters.country}, {TypeValue, &filters.type}, {SatisfactionValue, &filters.satisfaction}};
     std::vector<Match> found;
     {
         std::shared_lock lock(m_lock);
+        std::vector<Filter> checks;
+        for (const auto& [column, value] : given) {
+            if (value->isEmpty())
+                continue;
+            const std::optional<quint32> number = numberOf(column, *value);
+            if (!number)
+                return std::nullopt;
+            if (*number == 0)
+                return PageChoice{}; // no record has that value
+            checks.push_back({&m_values[size_t(column)], *number});
+        }
         const std::vector<Prefix>& keys = m_keys[size_t(order)];
         const auto take = [&](qint64 seq) {
             for (const Filter& check : checks) {
-                if ((*check.keys)[size_t(seq)] != check.value)
+                if ((*check.values)[size_t(seq)] != check.number)
                     return;
             }
             found.push_back({keys[size_t(seq)], seq});
@@ -192,4 +209,14 @@ std::optional<SortKeyIndex::PageChoice> SortKeyIndex::choose(const QList<qint64>
     if (choice.seqs.size() > kMostToSettle)
         return std::nullopt;
     return choice;
+}
+
+std::optional<quint32> SortKeyIndex::numberOf(int column, const QString& value) const
+{
+    const QHash<QString, quint32>& numbers = m_numbers[size_t(column)];
+    if (const auto number = numbers.constFind(value); number != numbers.cend())
+        return *number;
+    if (numbers.size() >= kMostValues)
+        return std::nullopt; // it may be among the values that came after the last number
+    return 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QSqlDatabase>
@@ -13,19 +14,27 @@
 #include <vector>
 
 // The sort keys of every shared record (place, city, country, date visited) and the values of
-// its type and satisfaction, held in memory, so that a search matched by a hundred thousand
-// records, or by none of the first million in its sort order, can choose its page without
-// reading every match's row from the database. Only the first bytes of each key are kept;
-// where they cannot tell two keys apart, the database settles the order.
+// its country, type and satisfaction, held in memory, so that a search matched by a hundred
+// thousand records, by none of the first million in its sort order, or narrowed by a filter,
+// can choose its page without reading every match's row from the database. Only the first
+// bytes of each key are kept; where they cannot tell two keys apart, the database settles
+// the order. The filters' values are kept whole, as a number for each distinct value, so a
+// filter is told exactly; this is what lets an SQLite database do without an index of each
+// filter in front of each sort key, which every shared record would otherwise have to update.
 //
 // The order is the SQLite text order (bytes of UTF-8). The index is a cache of the records
 // table: update() brings it up to what has been committed, by anyone, before each use.
 class SortKeyIndex
 {
 public:
-    // The four sort orders first, in the order of RecordSearch::Sort, then the filters.
-    enum Column { Place, City, Country, DateVisited, Type, Satisfaction, kColumns };
+    // The sort orders, in the order of RecordSearch::Sort.
+    enum Column { Place, City, Country, DateVisited, kColumns };
+    // The columns a search filters on by an exact value.
+    enum FilterColumn { CountryValue, TypeValue, SatisfactionValue, kFilterColumns };
     static constexpr int kPrefixBytes = 15;
+    // Distinct values numbered in each filter column, at most: a filter on a value beyond
+    // them is left to the database, and memory does not grow with values typed at random.
+    static constexpr qsizetype kMostValues = 1 << 16;
 
     // The first bytes of a key in UTF-8, zero-padded, and then its length, or kLonger for a
     // key that does not fit. Prefixes compare as their keys do, except that two different
@@ -63,8 +72,8 @@ public:
 
     // The page of rows offset to offset + count in the sort order (a Column up to DateVisited)
     // of the matches (every record when matches is null) that pass the filters. None when a
-    // match is not known (removed since it was matched), when a filter's value is too long to
-    // be told from its prefix, or when too many keys would be left for the database to settle.
+    // match is not known (removed since it was matched), when a filter's value is not among
+    // those numbered, or when too many keys would be left for the database to settle.
     std::optional<PageChoice> choose(const QList<qint64>* matches, int order, const Filters& filters, qint64 offset,
                                      int count) const;
 
@@ -73,13 +82,19 @@ private:
     {
         qint64 seq;
         std::array<Prefix, kColumns> keys;
+        std::array<QString, kFilterColumns> values;
     };
+    // The number of a filter's value (0 for a value no record has); none when the value may
+    // be one of those left without a number.
+    std::optional<quint32> numberOf(int column, const QString& value) const;
     bool known(qint64 seq) const { return seq >= 0 && seq < qint64(m_present.size()) && m_present[size_t(seq)]; }
     void apply(const QSet<qint64>& removed, const std::vector<Added>& added, qint64 removalsSeen);
 
     std::mutex m_updating; // one update at a time; only the updater changes the fields below
     mutable std::shared_mutex m_lock;
     std::array<std::vector<Prefix>, kColumns> m_keys; // indexed by seq
+    std::array<std::vector<quint32>, kFilterColumns> m_values; // indexed by seq; 0: no number
+    std::array<QHash<QString, quint32>, kFilterColumns> m_numbers; // from 1 up
     std::vector<bool> m_present;
     qint64 m_lastSeq = 0;       // the highest seq known
     qint64 m_removalsSeen = 0;  // the last entry of the removal log read

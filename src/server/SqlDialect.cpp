@@ -82,6 +82,14 @@ QStringList SqlDialect::removalLog() const
             "INSERT INTO records_removed (seq) VALUES (old.seq); END"_s};
 }
 
+QStringList SqlDialect::filterIndexRemoval() const
+{
+    if (m_engine == Engine::Postgres)
+        return {};
+    return {u"DROP INDEX records_country_place"_s, u"DROP INDEX records_country_city"_s,
+            u"DROP INDEX records_country_date"_s, u"DROP INDEX records_type_sorted"_s};
+}
+
 QString SqlDialect::wordMatchSeqs() const
 {
     return u"SELECT rowid FROM records_words WHERE records_words MATCH ?"_s;

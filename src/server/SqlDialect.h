@@ -4,9 +4,9 @@
 #include <QStringList>
 
 // The few places where SQLite and PostgreSQL need different SQL: the auto-numbered key, how a
-// write transaction starts and holds the schema, how the catalog lists tables, and the
-// full-text index over place, city and comments. Every other statement is the same on both
-// engines.
+// write transaction starts and holds the schema, how the catalog lists tables, the full-text
+// index over place, city and comments, and the tables and indexes that go with SQLite's sort
+// keys in memory. Every other statement is the same on both engines.
 class SqlDialect
 {
 public:
@@ -42,6 +42,10 @@ public:
     // server holds in memory (SortKeyIndex) learn of removals made by another process, and a
     // seq used again by a later record is read anew. PostgreSQL keeps no keys in memory.
     QStringList removalLog() const;
+    // The fifth schema: SQLite drops the indexes of the country and of the type in front of
+    // the sort keys. The sort keys in memory choose those searches' pages from the filters'
+    // values they hold, and a new record then updates four indexes fewer.
+    QStringList filterIndexRemoval() const;
     // The word matches' seqs in any order, from the one bound value of wordQuery() (SQLite).
     QString wordMatchSeqs() const;
     // A condition on a record that holds when it has the words of wordQuery(); one value to
