@@ -156,6 +156,7 @@ void BM_NoSuchSatisfactionByCity(benchmark::State& state)
 }
 // No filter at all: the first page of all records by place, and a page deep in a search.
 void BM_AllByPlace(benchmark::State& state) { runSearch(state, search({}, {}, Sort::Place)); }
+void BM_AllByDatePage100(benchmark::State& state) { runSearch(state, search({}, {}, Sort::DateVisited, 100)); }
 void BM_SearchPage100ByCountry(benchmark::State& state) { runSearch(state, search(u"quiet"_s, {}, Sort::Country, 100)); }
 
 } // namespace
@@ -170,6 +171,7 @@ BENCHMARK(BM_GoodByDate)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CountryAndTypeByCountry)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NoSuchSatisfactionByCity)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AllByPlace)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AllByDatePage100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchPage100ByCountry)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
