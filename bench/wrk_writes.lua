@@ -24,9 +24,11 @@ local function recordLine(fields)
   return escape(table.concat(fields, "|") .. "|")
 end
 
+-- The values of one record, the same for every kind but those named (the region, which no
+-- index holds, stays that of the record all alike).
 local function recordFields(place, type, country, city, date, comments)
   return {
-    place, "Good", type, comments, "Front desk", "33", "0145678901", "", country, "", city,
+    place, "Good", type, comments, "Front desk", "33", "0145678901", "", country, "Ile-de-France", city,
     "12 rue des Lilas", "Breakfast", "None", "Yes", "A friend", "Moderate", "1p:$90",
     "3", date, "desk@example.org", "http://example.org/", "05-15-2026 10:11:12", "*",
   }
