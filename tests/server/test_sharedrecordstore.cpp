@@ -80,7 +80,8 @@ SharedRecord searchable(int i)
 {
     // Keys longer than the sort keys kept in memory hold, which tie in what they keep.
     static const char* const kCities[] = {"Oslo", "Bergen", "Tromsø", "Ålesund Sentrum Vest", "Bodø"};
-    // Filter values too, two of which have the same first bytes.
+    // Filter values too: a country and two types longer than those keys, the two types alike
+    // in their first bytes. Qland and Rland stay the countries of every third record.
     static const char* const kCountries[] = {"Qland", "Rland", "Sland", "Qland", "Rland", "Sland Federated Northern"};
     static const char* const kTypes[] = {"Yurt", "Hut", "Igloo", "Canal barge with cabins", "Canal barge with bunks"};
     SharedRecord shared;
