@@ -10,7 +10,7 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-server=${1:-${ROAMLOG_SERVER:-$here/../build/src/server/roamlog-server}}
+server=${1:-${ROAMLOG_SERVER:-$here/../build-release/src/server/roamlog-server}}
 duration=${ROAMLOG_LOAD_DURATION:-10s}
 connections=${ROAMLOG_LOAD_CONNECTIONS:-64}
 
