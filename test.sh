@@ -16,25 +16,29 @@ if command -v ccache >/dev/null 2>&1; then
 fi
 jobs=$(roamlog_jobs)
 export QT_QPA_PLATFORM=offscreen
+# Every build here starts from scratch on a clean machine: the program's sources are compiled
+# in batches, with line tables only (enough for the sanitizers' stack traces).
+quick=(-DROAMLOG_UNITY_BUILD=ON -DCMAKE_CXX_FLAGS_DEBUG=-g1)
+fuzz_seconds=${ROAMLOG_FUZZ_SECONDS:-15}
 
 roamlog_stage "Build and run every test"
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DROAMLOG_WERROR=ON "${launcher[@]}"
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DROAMLOG_WERROR=ON "${quick[@]}" "${launcher[@]}"
 cmake --build build-test -j "$jobs"
 ctest --test-dir build-test --output-on-failure -j "$jobs"
 
 roamlog_stage "Core and server tests under AddressSanitizer and UBSan"
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DROAMLOG_WERROR=ON \
-  -DROAMLOG_SANITIZE=ON -DROAMLOG_BUILD_BENCH=OFF "${launcher[@]}"
+  -DROAMLOG_SANITIZE=ON -DROAMLOG_BUILD_BENCH=OFF "${quick[@]}" "${launcher[@]}"
 cmake --build build-sanitize --target roamlog_core_tests -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir build-sanitize/core-tests --output-on-failure -j "$jobs"
 
 if command -v clang++ >/dev/null 2>&1; then
-  roamlog_stage "Fuzz targets, ${ROAMLOG_FUZZ_SECONDS:-30} s each"
+  roamlog_stage "Fuzz targets, $fuzz_seconds s each"
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DROAMLOG_BUILD_FUZZ=ON \
     -DROAMLOG_BUILD_TESTS=OFF -DROAMLOG_BUILD_BENCH=OFF "${launcher[@]}"
   cmake --build build-fuzz --target roamlog_fuzz -j "$jobs"
-  roamlog_run_fuzzers build-fuzz/fuzz "${ROAMLOG_FUZZ_SECONDS:-30}" "$jobs" \
+  roamlog_run_fuzzers build-fuzz/fuzz "$fuzz_seconds" "$jobs" \
     fuzz_decodeline fuzz_databasefile fuzz_picklists fuzz_csvreader
 else
   echo "clang++ not found: the fuzz targets are not run" >&2

@@ -13,19 +13,19 @@
 // later) and taken by one thread with sigwait, so no code runs in a signal handler.
 struct StopSignal::Watcher
 {
-    sigset_t signals;
+    sigset_t awaited; // not "signals", which Qt defines as a keyword
     std::thread thread;
     std::atomic<bool> leaving{false};
 
     explicit Watcher(std::function<void()> onStop)
     {
-        sigemptyset(&signals);
-        sigaddset(&signals, SIGTERM);
-        sigaddset(&signals, SIGINT);
-        pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+        sigemptyset(&awaited);
+        sigaddset(&awaited, SIGTERM);
+        sigaddset(&awaited, SIGINT);
+        pthread_sigmask(SIG_BLOCK, &awaited, nullptr);
         thread = std::thread([this, onStop = std::move(onStop)] {
             int received = 0;
-            sigwait(&signals, &received);
+            sigwait(&awaited, &received);
             if (!leaving)
                 onStop();
         });
