@@ -2,6 +2,8 @@
 
 #include "ui/entry/EntryLineEdit.h"
 
+#include "store/RecordValues.h"
+
 #include <QCalendarWidget>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -40,27 +42,17 @@ DateVisitedPicker::DateVisitedPicker(QLineEdit* field, QWidget* parent) : QDateE
 
 QString DateVisitedPicker::displayFormat()
 {
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    // A two-digit year would read back in the wrong century.
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    return format;
+    return RecordValues::dateFormat();
 }
 
 QString DateVisitedPicker::textFor(const QDate& date)
 {
-    return QLocale().toString(date, displayFormat());
+    return RecordValues::dateText(date);
 }
 
 QDate DateVisitedPicker::dateFrom(const QString& text)
 {
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty())
-        return {};
-    QDate date = QLocale().toDate(trimmed, displayFormat());
-    if (!date.isValid())
-        date = QDate::fromString(trimmed, Qt::ISODate);
-    return date;
+    return RecordValues::dateFrom(text);
 }
 
 void DateVisitedPicker::ShowDatePicker()

@@ -1,7 +1,7 @@
 #include "ui/list/RecordFilterModel.h"
 
 #include "ui/list/RecordListModel.h"
-#include "ui/list/TextFolding.h"
+#include "store/TextFolding.h"
 
 RecordFilterModel::RecordFilterModel(RecordListModel* records, QObject* parent)
     : QSortFilterProxyModel(parent), m_records(records)

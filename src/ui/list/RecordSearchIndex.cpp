@@ -2,7 +2,7 @@
 
 #include "store/RecordColumns.h"
 #include "store/RecordStore.h"
-#include "ui/list/TextFolding.h"
+#include "store/TextFolding.h"
 
 QString RecordSearchIndex::foldedText(const TravelRecord& record)
 {
@@ -15,7 +15,7 @@ QString RecordSearchIndex::foldedText(const TravelRecord& record)
         text += record.field(column);
         text += QLatin1Char('\n');
     }
-    return TextFolding::fold(text);
+    return TextFolding::searchText(text);
 }
 
 bool RecordSearchIndex::rowHoldsAll(int row, const QStringList& foldedWords)

@@ -3,13 +3,12 @@
 #include <QCollator>
 #include <QString>
 
-#include <optional>
 #include <vector>
 
 class RecordStore;
 
 // The keys by which a header click orders the rows of one column, computed once per sort.
-// Date Visited and Date Modified order by date and time, Price by the number it starts with;
+// Date Visited and Date Modified order by date and time, Price by its amount (RecordValues);
 // the texts that hold no date (or no number) come after those that do, whichever the order,
 // and are ordered among themselves like the other columns: alphabetically in the user's
 // language, ignoring letter case, with "é" beside "e".
@@ -21,12 +20,6 @@ public:
     // The rows' new order: position p gets the row now at result[p]. Rows with equal keys
     // keep their order.
     std::vector<int> sortedOrder(Qt::SortOrder order) const;
-
-    // A date as the date picker writes it in the user's format, or as the program stamps it
-    // ("mm-dd-yyyy" with or without " hh:mm:ss"), as seconds since an epoch; none for other texts.
-    static std::optional<double> dateValue(const QString& text);
-    // The number at the start of a price ("45", "$45.50", "12,5 EUR"); none when it starts otherwise.
-    static std::optional<double> leadingNumber(const QString& text);
 
 private:
     struct Key
