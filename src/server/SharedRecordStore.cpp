@@ -466,28 +466,56 @@ WriteQueue& SharedRecordStore::writes()
     return *m_writes;
 }
 
-WriteOutcome SharedRecordStore::shareRecord(const QString& installation, const QString& alias,
-                                            const TravelRecord& record, qint64 now)
+WriteQueue::Job SharedRecordStore::shareJob(const QString& installation, const QString& alias,
+                                            const TravelRecord& record, qint64 now) const
 {
     // The hash and the values are made here, on the request's thread, not on the writer's.
     const QString key = contentKey(record);
     const QString owner = aliasKey(text(alias));
-    const NewRow row{owner, checksOf(u"records"_s, u"shared_at"_s, u"mac = ? AND content_key = ?"_s),
-                     checkValuesOf(installation, owner, now) + QVariantList{text(installation), key},
-                     m_limits.recordsPerHour, kInsertRecord, recordValues(installation, alias, record, key, now)};
-    return writes().run([&](PreparedStatements& db) { return insertChecked(db, installation, alias, row); });
+    NewRow row{owner, checksOf(u"records"_s, u"shared_at"_s, u"mac = ? AND content_key = ?"_s),
+               checkValuesOf(installation, owner, now) + QVariantList{text(installation), key},
+               m_limits.recordsPerHour, kInsertRecord, recordValues(installation, alias, record, key, now)};
+    return [installation, alias, row = std::move(row)](PreparedStatements& db) {
+        return insertChecked(db, installation, alias, row);
+    };
+}
+
+WriteQueue::Job SharedRecordStore::postJob(const QString& installation, const QString& alias,
+                                           const QString& body, const QString& stamp, qint64 now) const
+{
+    const QString owner = aliasKey(text(alias));
+    NewRow row{owner, checksOf(u"posts"_s, u"posted_at"_s, {}), checkValuesOf(installation, owner, now),
+               m_limits.postsPerHour,
+               u"INSERT INTO posts (id, mac, alias, body, stamp, posted_at) VALUES (?, ?, ?, ?, ?, ?) "
+               "ON CONFLICT (id) DO NOTHING"_s,
+               {text(installation), text(alias), text(body), text(stamp), now}};
+    return [installation, alias, row = std::move(row)](PreparedStatements& db) {
+        return insertChecked(db, installation, alias, row);
+    };
+}
+
+WriteOutcome SharedRecordStore::shareRecord(const QString& installation, const QString& alias,
+                                            const TravelRecord& record, qint64 now)
+{
+    return writes().run(shareJob(installation, alias, record, now));
 }
 
 WriteOutcome SharedRecordStore::postToForum(const QString& installation, const QString& alias,
                                             const QString& body, const QString& stamp, qint64 now)
 {
-    const QString owner = aliasKey(text(alias));
-    const NewRow row{owner, checksOf(u"posts"_s, u"posted_at"_s, {}), checkValuesOf(installation, owner, now),
-                     m_limits.postsPerHour,
-                     u"INSERT INTO posts (id, mac, alias, body, stamp, posted_at) VALUES (?, ?, ?, ?, ?, ?) "
-                     "ON CONFLICT (id) DO NOTHING"_s,
-                     {text(installation), text(alias), text(body), text(stamp), now}};
-    return writes().run([&](PreparedStatements& db) { return insertChecked(db, installation, alias, row); });
+    return writes().run(postJob(installation, alias, body, stamp, now));
+}
+
+void SharedRecordStore::shareRecord(const QString& installation, const QString& alias, const TravelRecord& record,
+                                    qint64 now, WriteQueue::Done done)
+{
+    writes().submit(shareJob(installation, alias, record, now), std::move(done));
+}
+
+void SharedRecordStore::postToForum(const QString& installation, const QString& alias, const QString& body,
+                                    const QString& stamp, qint64 now, WriteQueue::Done done)
+{
+    writes().submit(postJob(installation, alias, body, stamp, now), std::move(done));
 }
 
 bool SharedRecordStore::addRecordsInBulk(const QList<SharedRecord>& records)

@@ -58,6 +58,12 @@ public:
                              const TravelRecord& record, qint64 now);
     WriteOutcome postToForum(const QString& installation, const QString& alias,
                              const QString& text, const QString& stamp, qint64 now);
+    // The same without waiting, for the server's event loop: done gets the outcome on the
+    // writer thread once the write is committed, and must not block.
+    void shareRecord(const QString& installation, const QString& alias, const TravelRecord& record,
+                     qint64 now, WriteQueue::Done done);
+    void postToForum(const QString& installation, const QString& alias, const QString& text,
+                     const QString& stamp, qint64 now, WriteQueue::Done done);
 
     // Stores many generated records in one transaction without the checks of shareRecord
     // (for filling a database for measurements); identifiers are drawn as usual.
@@ -102,6 +108,11 @@ private:
     SqlDialect::Engine engine() const;
     // The writer of shares and posts, started by the first of them.
     WriteQueue& writes();
+    // The writes themselves, holding copies of their values.
+    WriteQueue::Job shareJob(const QString& installation, const QString& alias, const TravelRecord& record,
+                             qint64 now) const;
+    WriteQueue::Job postJob(const QString& installation, const QString& alias, const QString& text,
+                            const QString& stamp, qint64 now) const;
 
     QString m_location;
     Limits m_limits;

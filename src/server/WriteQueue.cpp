@@ -2,6 +2,8 @@
 
 #include <QSqlError>
 
+#include <optional>
+
 using namespace Qt::StringLiterals;
 
 WriteQueue::WriteQueue(std::function<QSqlDatabase()> openConnection, QString beginWrite, BatchEnd batchEnd)
@@ -22,20 +24,38 @@ WriteQueue::~WriteQueue()
 
 WriteOutcome WriteQueue::run(Job job)
 {
-    std::shared_ptr<Batch> batch;
-    size_t slot = 0;
+    // A condition variable, not an atomic wait: the standard library's atomic wait spins and
+    // yields before it sleeps, and many waiting threads spinning take the processor from the
+    // writer they wait for.
+    struct Answer
+    {
+        std::mutex lock;
+        std::condition_variable given;
+        std::optional<WriteOutcome> outcome;
+    };
+    const auto answer = std::make_shared<Answer>();
+    submit(std::move(job), [answer](WriteOutcome outcome) {
+        {
+            std::lock_guard guard(answer->lock);
+            answer->outcome = std::move(outcome);
+        }
+        answer->given.notify_one();
+    });
+    std::unique_lock guard(answer->lock);
+    answer->given.wait(guard, [&] { return answer->outcome.has_value(); });
+    return std::move(*answer->outcome);
+}
+
+void WriteQueue::submit(Job job, Done done)
+{
     {
         std::lock_guard guard(m_lock);
         if (m_pending.empty() || int(m_pending.back()->jobs.size()) >= kMostInABatch)
             m_pending.push_back(std::make_shared<Batch>());
-        batch = m_pending.back();
-        slot = batch->jobs.size();
-        batch->jobs.push_back(std::move(job));
+        m_pending.back()->jobs.push_back(std::move(job));
+        m_pending.back()->dones.push_back(std::move(done));
     }
     m_wake.notify_one();
-    std::unique_lock answer(batch->lock);
-    batch->done.wait(answer, [&] { return batch->answered; });
-    return std::move(batch->outcomes[slot]);
 }
 
 std::shared_ptr<WriteQueue::Batch> WriteQueue::takeBatch()
@@ -55,12 +75,8 @@ void WriteQueue::serve()
     PreparedStatements statements(m_openConnection());
     while (const std::shared_ptr<Batch> batch = takeBatch()) {
         write(statements, *batch);
-        // One wake for every writer of the batch; they read their outcomes after it.
-        {
-            std::lock_guard answer(batch->lock);
-            batch->answered = true;
-        }
-        batch->done.notify_all();
+        for (size_t i = 0; i < batch->dones.size(); ++i)
+            batch->dones[i](std::move(batch->outcomes[i]));
     }
 }
 

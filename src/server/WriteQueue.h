@@ -16,11 +16,13 @@
 // here instead of at the database's lock spares the waits of its busy handler, and one
 // commit for a batch costs far less than one for each write. A write that is refused or fails
 // leaves nothing behind, the others of its batch stay.
-// The writers of a batch are woken together once it is committed, not one by one.
+// A writer either waits for its outcome (run) or is handed it once its batch is committed
+// (submit), so that an event loop can queue writes without waiting for the database.
 class WriteQueue
 {
 public:
     using Job = std::function<WriteOutcome(PreparedStatements&)>;
+    using Done = std::function<void(WriteOutcome)>;
     // Runs in each batch's transaction after its writes, before the commit; false fails
     // the batch.
     using BatchEnd = std::function<bool(PreparedStatements&)>;
@@ -36,6 +38,9 @@ public:
     // Runs job on the writer thread; returns its outcome once the batch holding it is
     // committed (Failed when the commit was not).
     WriteOutcome run(Job job);
+    // The same without waiting: done gets the outcome on the writer thread after the commit,
+    // so it must be quick and must not block.
+    void submit(Job job, Done done);
 
     static constexpr int kMostInABatch = 256;
 
@@ -43,13 +48,8 @@ private:
     struct Batch
     {
         std::vector<Job> jobs;
+        std::vector<Done> dones;
         std::vector<WriteOutcome> outcomes;
-        // A condition variable, not an atomic wait: the standard library's atomic wait spins
-        // and yields before it sleeps, and dozens of waiting request threads spinning take
-        // the processor from the writer they wait for.
-        std::mutex lock;
-        std::condition_variable done;
-        bool answered = false;
     };
 
     void serve();
