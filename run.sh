@@ -14,12 +14,10 @@ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DROAMLOG_BUILD_TESTS=OFF -DROAMLOG_BUILD_BENCH=OFF
 cmake --build "$BUILD" -j "$(roamlog_jobs)"
 
-# The install only adds program files; the data files are the user's.
+# The install only adds program files; the data files are the user's (the program copies the
+# default pick lists at its first start).
 mkdir -p "$PREFIX"
 cmake --install "$BUILD" --prefix "$PREFIX"
-if [ ! -e "$PREFIX/combos.ini" ]; then
-  cp "$PREFIX/combos.ini.default" "$PREFIX/combos.ini"
-fi
 
 echo "Roamlog is installed in $PREFIX"
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then

@@ -7,11 +7,16 @@
 #include "ui/online/OnlineFeatures.h"
 #include "ui/window/FrmScrn.h"
 
+#include <cstdio>
+
 namespace StartUp {
 
-std::unique_ptr<FrmScrn> Main(const QString& programFolder, const ShellOpen& open)
+std::unique_ptr<FrmScrn> Main(const ProgramFolders& folders, const ShellOpen& open)
 {
-    const ProgramValues values = ProgramValues::forFolder(programFolder);
+    // Without its folder the program still starts; each save then says why it failed.
+    if (!folders.prepareData())
+        std::fprintf(stderr, "roamlog: cannot make the data folder %s\n", qPrintable(folders.data));
+    const ProgramValues values = ProgramValues::forFolders(folders);
     InstallationIdentity::ReadInstallationRecord(values.registryKeyPath);
     {
         SplashWindow splash(values.productUrl(), open);

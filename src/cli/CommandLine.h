@@ -18,7 +18,7 @@ struct Invocation
     };
 
     Command command = Command::Help;
-    QString folder; // the program folder holding Roamlog.ppd
+    QString folder; // the data folder holding Roamlog.ppd
     QString output; // export: the CSV file to write; empty for standard output
     QString input;  // import: the CSV file to read
 };

@@ -4,7 +4,8 @@
 #include "ImportCommand.h"
 #include "StandardStreams.h"
 
-#include "settings/ProgramValues.h"
+#include "online/VersionCheck.h"
+#include "settings/ProgramFolders.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -18,10 +19,7 @@ CommandResult runCommand(const Invocation& invocation)
         StandardStreams::writeOut(CommandLine::helpText().toLocal8Bit());
         return CommandResult::done();
     case Invocation::Command::Version:
-        StandardStreams::writeLine(QStringLiteral("roamlog-cli %1.%2.%3")
-                                       .arg(ProgramValues::kVersionMajor)
-                                       .arg(ProgramValues::kVersionMinor)
-                                       .arg(ProgramValues::kVersionRevision));
+        StandardStreams::writeLine(QStringLiteral("roamlog-cli ") + VersionCheck::programVersionText());
         return CommandResult::done();
     case Invocation::Command::Export:
         return ExportCommand::run(invocation.folder, invocation.output);
@@ -41,10 +39,11 @@ int main(int argc, char* argv[])
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("roamlog-cli"));
 
-    // The program keeps its data beside its executable, and the tool is installed with it.
+    // The tool is installed beside the program and works on the same data folder.
     QString error;
     const std::optional<Invocation> invocation = CommandLine::parse(
-        QCoreApplication::arguments(), QCoreApplication::applicationDirPath(), &error);
+        QCoreApplication::arguments(), ProgramFolders::forExecutable(QCoreApplication::applicationDirPath()).data,
+        &error);
     if (!invocation) {
         StandardStreams::writeError(error + QStringLiteral(" (see roamlog-cli --help)"));
         return ExitStatus::Usage;

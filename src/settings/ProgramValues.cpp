@@ -27,7 +27,7 @@ QString ProgramValues::serverBaseUrlFor(const QString& overrideValue, bool* reje
     return QString::fromLatin1(kDefaultServerBaseUrl);
 }
 
-ProgramValues ProgramValues::forFolder(const QString& programFolder)
+ProgramValues ProgramValues::forFolders(const ProgramFolders& folders)
 {
     ProgramValues values;
     bool rejected = false;
@@ -39,12 +39,17 @@ ProgramValues ProgramValues::forFolder(const QString& programFolder)
     }
     values.productPathSegment = QStringLiteral("roamlog/");
     values.registryKeyPath = QStringLiteral("Software\\Fenwary\\") + QLatin1String(kApplicationTitle);
-    values.programFolder = programFolder;
+    values.folders = folders;
     values.databasePath = values.filePath(QLatin1String(DatabaseFile::kFileName));
     return values;
 }
 
 QString ProgramValues::filePath(const QString& name) const
 {
-    return QDir(programFolder).filePath(name);
+    return QDir(folders.data).filePath(name);
+}
+
+QString ProgramValues::sharedFilePath(const QString& name) const
+{
+    return QDir(folders.shared).filePath(name);
 }

@@ -1,10 +1,12 @@
 #include "TestFolder.h"
 
 #include "settings/InstallationIdentity.h"
+#include "settings/ProgramFolders.h"
 #include "settings/ProgramValues.h"
 #include "settings/RegistrySettings.h"
 #include "store/LineCodec.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTest>
@@ -150,6 +152,43 @@ private slots:
             QCOMPARE(values.productUrl(), used + u"roamlog/"_s);
             QVERIFY(values.registryKeyPath == kPath && values.databasePath == u"/opt/roamlog/Roamlog.ppd"_s);
         }
+    }
+
+    // Folders are given below a temporary root; "system" is an executable in bin/ beside share/roamlog/.
+    void folders_data()
+    {
+        QTest::addColumn<QString>("executable");
+        QTest::addColumn<QString>("home"); // ROAMLOG_HOME
+        QTest::addColumn<QString>("shared");
+        QTest::addColumn<QString>("data");
+        QTest::newRow("own folder") << u"Roamlog"_s << QString() << u"Roamlog"_s << u"Roamlog"_s;
+        QTest::newRow("own folder, ROAMLOG_HOME") << u"Roamlog"_s << u"mine"_s << u"Roamlog"_s << u"mine"_s;
+        QTest::newRow("system") << u"usr/bin"_s << QString() << u"usr/share/roamlog"_s << u"user/Fenwary/Roamlog"_s;
+        QTest::newRow("system, ROAMLOG_HOME") << u"usr/bin"_s << u"mine"_s << u"usr/share/roamlog"_s << u"mine"_s;
+        QTest::newRow("bin/ of its own") << u"opt/bin"_s << QString() << u"opt/bin"_s << u"opt/bin"_s;
+    }
+
+    void folders()
+    {
+        QFETCH(QString, executable);
+        QFETCH(QString, home);
+        QFETCH(QString, shared);
+        QFETCH(QString, data);
+        TestFolder root;
+        const auto at = [&](const QString& path) { return path.isEmpty() ? path : root.filePath(path); };
+        for (const char* made : {"Roamlog", "usr/bin", "usr/share/roamlog", "opt/bin"})
+            QVERIFY(QDir(root.path()).mkpath(QLatin1String(made)));
+        const ProgramFolders folders = ProgramFolders::locate(at(executable), at(home), at(u"user"_s));
+        QVERIFY(folders == (ProgramFolders{at(shared), at(data)}));
+        qputenv(ProgramFolders::kHomeVariable, at(home).toUtf8());
+        QVERIFY(home.isEmpty() || ProgramFolders::forExecutable(at(executable)) == folders);
+        qunsetenv(ProgramFolders::kHomeVariable);
+
+        // The first start makes the data folder with the default pick lists; later ones keep the user's.
+        QVERIFY(root.write(shared + u"/combos.ini.default"_s, "[Type]\r\nHotel\r\n") && folders.prepareData());
+        QCOMPARE(root.read(data + u"/combos.ini"_s), "[Type]\r\nHotel\r\n");
+        QVERIFY(root.write(data + u"/combos.ini"_s, "[Type]\r\nInn\r\n") && folders.prepareData());
+        QCOMPARE(root.read(data + u"/combos.ini"_s), "[Type]\r\nInn\r\n");
     }
 };
 

@@ -56,7 +56,7 @@ QAction* namedAction(QMenu* menu, const char* objectName, const QString& text)
 } // namespace
 
 FrmScrn::FrmScrn(const ProgramValues& values, ShellOpen open, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_values(values), m_open(std::move(open)), m_store(values.programFolder)
+    : QWidget(parent, Qt::Window), m_values(values), m_open(std::move(open)), m_store(values.folders.data)
 {
     setObjectName(QStringLiteral("frmScrn"));
     setWindowTitle(QStringLiteral(" Roamlog"));
@@ -363,7 +363,7 @@ void FrmScrn::toggleShowGrid()
 
 void FrmScrn::openHelp()
 {
-    const QString path = m_values.filePath(QLatin1String(kHelpFile));
+    const QString path = m_values.sharedFilePath(QLatin1String(kHelpFile));
     // A missing help file opens nothing and says nothing.
     if (QFileInfo::exists(path))
         m_open(QUrl::fromLocalFile(path));

@@ -51,7 +51,7 @@ public:
     // Empties every box of the entry form.
     void ClearEntryFields();
 
-    // Opens help.html of the program's folder, when there is one.
+    // Opens help.html of the program's own files, when there is one.
     void openHelp();
 
     // The controls, for the features that attach to them.
