@@ -67,6 +67,11 @@ void answerWrite(httplib::Response& response, const WriteOutcome& outcome, bool 
         return reply(response, u"ban"_s);
     case WriteOutcome::Status::TooMany:
         return refuse(response, 429, u"too many requests from this installation; try again in an hour"_s);
+    case WriteOutcome::Status::Refused:
+        return refuse(response, 400, outcome.error);
+    case WriteOutcome::Status::Unavailable:
+        std::fprintf(stderr, "database unavailable: %s\n", outcome.error.toLocal8Bit().constData());
+        return refuse(response, 503, u"the database cannot be reached just now; try again later"_s);
     case WriteOutcome::Status::Failed:
         std::fprintf(stderr, "database error: %s\n", outcome.error.toLocal8Bit().constData());
         return refuse(response, 500, u"the server cannot store this just now; try again later"_s);

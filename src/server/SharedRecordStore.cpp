@@ -469,6 +469,9 @@ WriteQueue& SharedRecordStore::writes()
 WriteQueue::Job SharedRecordStore::shareJob(const QString& installation, const QString& alias,
                                             const TravelRecord& record, qint64 now) const
 {
+    // A record that names no place is no record of a place visited; nothing can find it.
+    if (record.field(RecordColumns::Place).trimmed().isEmpty())
+        return {WriteOutcome::Status::Refused, {}, u"a shared record needs at least its place"_s};
     // The hash and the values are made here, on the request's thread, not on the writer's.
     const QString key = contentKey(record);
     const QString owner = aliasKey(text(alias));
