@@ -1,0 +1,174 @@
+#include "atlas/WorldShapes.h"
+
+#include "atlas/CountryMatcher.h"
+#include "atlas/CountryTable.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+
+namespace {
+
+using Arc = QList<QPointF>;
+
+// The arcs with their delta-encoded, quantized positions turned into degrees.
+std::vector<Arc> decodeArcs(const QJsonArray& arcs, const QJsonObject& transform)
+{
+    const QJsonArray scale = transform.value(QLatin1String("scale")).toArray();
+    const QJsonArray translate = transform.value(QLatin1String("translate")).toArray();
+    const bool quantized = scale.size() == 2 && translate.size() == 2;
+    std::vector<Arc> decoded;
+    decoded.reserve(size_t(arcs.size()));
+    for (const QJsonValue& arc : arcs) {
+        Arc points;
+        double x = 0;
+        double y = 0;
+        for (const QJsonValue& position : arc.toArray()) {
+            const QJsonArray xy = position.toArray();
+            if (!quantized) {
+                points.append(QPointF(xy.at(0).toDouble(), xy.at(1).toDouble()));
+                continue;
+            }
+            x += xy.at(0).toDouble();
+            y += xy.at(1).toDouble();
+            points.append(QPointF(x * scale.at(0).toDouble() + translate.at(0).toDouble(),
+                                  y * scale.at(1).toDouble() + translate.at(1).toDouble()));
+        }
+        decoded.push_back(std::move(points));
+    }
+    return decoded;
+}
+
+// A ring of arc indexes; a negative index ~i is arc i backwards. Each arc starts where the
+// one before it ended, so that point is taken once.
+QList<QPointF> ringOf(const QJsonArray& indexes, const std::vector<Arc>& arcs, bool* ok)
+{
+    QList<QPointF> ring;
+    for (const QJsonValue& value : indexes) {
+        const int index = value.toInt();
+        const int arc = index >= 0 ? index : ~index;
+        if (arc < 0 || size_t(arc) >= arcs.size()) {
+            *ok = false;
+            return {};
+        }
+        Arc points = arcs[size_t(arc)];
+        if (index < 0)
+            std::reverse(points.begin(), points.end());
+        if (!ring.isEmpty() && !points.isEmpty())
+            points.removeFirst();
+        ring.append(points);
+    }
+    return ring;
+}
+
+QRectF boundsOf(const std::vector<QList<QPointF>>& rings)
+{
+    double left = 180, right = -180, top = 90, bottom = -90;
+    for (const QList<QPointF>& ring : rings) {
+        for (const QPointF& p : ring) {
+            left = std::min(left, p.x());
+            right = std::max(right, p.x());
+            top = std::min(top, p.y());
+            bottom = std::max(bottom, p.y());
+        }
+    }
+    return QRectF(QPointF(left, top), QPointF(right, bottom));
+}
+
+// Whether the point is inside the rings by the even-odd rule.
+bool holds(const CountryShape& shape, const QPointF& p)
+{
+    if (!shape.bounds.contains(p))
+        return false;
+    bool inside = false;
+    for (const QList<QPointF>& ring : shape.rings) {
+        for (qsizetype i = 0, j = ring.size() - 1; i < ring.size(); j = i++) {
+            const QPointF& a = ring[i];
+            const QPointF& b = ring[j];
+            if ((a.y() > p.y()) != (b.y() > p.y()) && p.x() < (b.x() - a.x()) * (p.y() - a.y()) / (b.y() - a.y()) + a.x())
+                inside = !inside;
+        }
+    }
+    return inside;
+}
+
+} // namespace
+
+bool WorldShapes::load(const QString& path, const CountryTable& table, const CountryMatcher& matcher, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return parse(file.readAll(), table, matcher, error);
+}
+
+bool WorldShapes::parse(const QByteArray& json, const CountryTable& table, const CountryMatcher& matcher, QString* error)
+{
+    m_shapes.clear();
+    m_shapeOfCountry.assign(size_t(table.size()), -1);
+    QJsonParseError parseError;
+    const QJsonObject topology = QJsonDocument::fromJson(json, &parseError).object();
+    const QJsonArray geometries = topology.value(QLatin1String("objects"))
+                                      .toObject()
+                                      .value(QLatin1String("countries"))
+                                      .toObject()
+                                      .value(QLatin1String("geometries"))
+                                      .toArray();
+    if (parseError.error != QJsonParseError::NoError || geometries.isEmpty()) {
+        *error = QStringLiteral("the country shapes are not TopoJSON with a \"countries\" object");
+        return false;
+    }
+    const std::vector<Arc> arcs = decodeArcs(topology.value(QLatin1String("arcs")).toArray(),
+                                             topology.value(QLatin1String("transform")).toObject());
+    bool ok = true;
+    for (const QJsonValue& value : geometries) {
+        const QJsonObject geometry = value.toObject();
+        const QString type = geometry.value(QLatin1String("type")).toString();
+        QJsonArray polygons = geometry.value(QLatin1String("arcs")).toArray();
+        if (type == QLatin1String("Polygon")) {
+            QJsonArray one;
+            one.append(polygons);
+            polygons = one;
+        } else if (type != QLatin1String("MultiPolygon")) {
+            continue;
+        }
+        const QString name = geometry.value(QLatin1String("properties")).toObject().value(QLatin1String("name")).toString();
+        const QString id = geometry.value(QLatin1String("id")).toString();
+        const int country = id.isEmpty() ? matcher.match(name) : table.indexOfNumeric(id.toInt());
+        if (country < 0 || m_shapeOfCountry[size_t(country)] < 0) {
+            if (country >= 0)
+                m_shapeOfCountry[size_t(country)] = int(m_shapes.size());
+            m_shapes.push_back(CountryShape{country, country >= 0 ? table.at(country).name : name, {}, {}});
+        }
+        CountryShape& shape = country >= 0 ? m_shapes[size_t(m_shapeOfCountry[size_t(country)])] : m_shapes.back();
+        for (const QJsonValue& polygon : polygons)
+            for (const QJsonValue& ring : polygon.toArray())
+                shape.rings.push_back(ringOf(ring.toArray(), arcs, &ok));
+        shape.bounds = boundsOf(shape.rings);
+    }
+    if (!ok) {
+        *error = QStringLiteral("the country shapes name arcs that the file does not hold");
+        return false;
+    }
+    return true;
+}
+
+const CountryShape* WorldShapes::shapeOf(int country) const
+{
+    if (country < 0 || size_t(country) >= m_shapeOfCountry.size() || m_shapeOfCountry[size_t(country)] < 0)
+        return nullptr;
+    return &m_shapes[size_t(m_shapeOfCountry[size_t(country)])];
+}
+
+const CountryShape* WorldShapes::shapeAt(const QPointF& lonLat) const
+{
+    for (const CountryShape& shape : m_shapes)
+        if (holds(shape, lonLat))
+            return &shape;
+    return nullptr;
+}
