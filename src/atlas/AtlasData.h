@@ -19,10 +19,11 @@ struct AtlasData
     static constexpr char kShapesFile[] = "countries-50m.json";
     static constexpr char kPlacesFile[] = "cities.tsv";
 
-    enum class Parts { All, WithoutPlaces };
+    // What to read besides the countries: the shapes for a map, the places for its dots.
+    enum Part { Shapes = 1, Places = 2, All = Shapes | Places };
 
     // Reads the files of the folder; null with *error set when one cannot be read.
-    static std::shared_ptr<AtlasData> load(const QString& folder, QString* error, Parts parts = Parts::All);
+    static std::shared_ptr<AtlasData> load(const QString& folder, QString* error, int parts = All);
 
     CountryTable countries;
     std::optional<CountryMatcher> matcher;

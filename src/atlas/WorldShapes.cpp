@@ -64,6 +64,36 @@ QList<QPointF> ringOf(const QJsonArray& indexes, const std::vector<Arc>& arcs, b
     return ring;
 }
 
+// The rings of a polygon, drawn on a map that ends at ±180°. A ring that crosses the date line
+// jumps from one end of the map to the other; its longitudes are made continuous instead, and
+// a copy a world's width away shows the part that lies beyond the map's edge on the other side.
+void addRing(QList<QPointF> ring, std::vector<QList<QPointF>>& rings)
+{
+    double shift = 0;
+    double west = 180, east = -180;
+    for (qsizetype i = 0; i < ring.size(); ++i) {
+        if (i > 0) {
+            const double jump = ring[i].x() + shift - ring[i - 1].x();
+            if (jump > 180)
+                shift -= 360;
+            else if (jump < -180)
+                shift += 360;
+        }
+        ring[i].rx() += shift;
+        west = std::min(west, ring[i].x());
+        east = std::max(east, ring[i].x());
+    }
+    for (const double beyond : {east > 180 ? -360.0 : 0.0, west < -180 ? 360.0 : 0.0}) {
+        if (beyond != 0) {
+            QList<QPointF> copy = ring;
+            for (QPointF& point : copy)
+                point.rx() += beyond;
+            rings.push_back(std::move(copy));
+        }
+    }
+    rings.push_back(std::move(ring));
+}
+
 QRectF boundsOf(const std::vector<QList<QPointF>>& rings)
 {
     double left = 180, right = -180, top = 90, bottom = -90;
@@ -148,7 +178,7 @@ bool WorldShapes::parse(const QByteArray& json, const CountryTable& table, const
         CountryShape& shape = country >= 0 ? m_shapes[size_t(m_shapeOfCountry[size_t(country)])] : m_shapes.back();
         for (const QJsonValue& polygon : polygons)
             for (const QJsonValue& ring : polygon.toArray())
-                shape.rings.push_back(ringOf(ring.toArray(), arcs, &ok));
+                addRing(ringOf(ring.toArray(), arcs, &ok), shape.rings);
         shape.bounds = boundsOf(shape.rings);
     }
     if (!ok) {

@@ -1,6 +1,9 @@
 #include "CommandLine.h"
 
 #include "ExitStatus.h"
+#include "MapCommand.h"
+
+#include "atlas/image/MapImage.h"
 
 #include <QCommandLineParser>
 
@@ -23,12 +26,20 @@ QString CommandLine::helpText()
                "      nothing is written. The previous file is kept as Roamlog.bak.\n"
                "  check [--folder DIR]\n"
                "      Prints \"N records, M unreadable lines\".\n"
+               "  stats [--folder DIR] [--json]\n"
+               "      Prints the atlas's figures: per country its records, cities and first\n"
+               "      and last visit; records per year, per type and per satisfaction; and the\n"
+               "      countries typed that are not on the map. --json prints them as JSON.\n"
+               "  map [--folder DIR] --output FILE.svg|FILE.png [--width PIXELS]\n"
+               "      Draws the world map of the records, each visited country shaded by its\n"
+               "      number of records, into FILE (SVG or PNG by its name); %6 pixels wide\n"
+               "      unless --width gives %7 to %8.\n"
                "\n"
                "Options:\n"
                "  --folder DIR   the data folder (default: the program's: $ROAMLOG_HOME, else\n"
                "                 ~/.local/share/Fenwary/Roamlog for a program installed in the\n"
                "                 system, else the folder of roamlog-cli)\n"
-               "  --output FILE  export: the file to write\n"
+               "  --output FILE  export, map: the file to write\n"
                "  -h, --help     shows this help\n"
                "  -v, --version  shows the version\n"
                "\n"
@@ -42,8 +53,47 @@ QString CommandLine::helpText()
         .arg(ExitStatus::UnreadableLines)
         .arg(ExitStatus::Refused)
         .arg(ExitStatus::FileError)
-        .arg(ExitStatus::Usage);
+        .arg(ExitStatus::Usage)
+        .arg(MapCommand::kDefaultWidth)
+        .arg(MapCommand::kSmallestWidth)
+        .arg(MapCommand::kLargestWidth);
 }
+
+namespace {
+
+// The options of stats and map, once the command is known: false with *error set when they
+// do not fit it.
+bool readAtlasOptions(const QCommandLineParser& parser, const QCommandLineOption& json,
+                      const QCommandLineOption& width, Invocation& invocation, QString* error)
+{
+    const bool map = invocation.command == Invocation::Command::Map;
+    if (parser.isSet(json) && invocation.command != Invocation::Command::Stats) {
+        *error = QStringLiteral("--json belongs to stats only");
+        return false;
+    }
+    if (parser.isSet(width) && !map) {
+        *error = QStringLiteral("--width belongs to map only");
+        return false;
+    }
+    invocation.json = parser.isSet(json);
+    if (!map)
+        return true;
+    if (!MapImage::isMapFileName(parser.value(QStringLiteral("output")))) {
+        *error = QStringLiteral("map needs --output with a file name ending in .svg or .png");
+        return false;
+    }
+    bool ok = true;
+    invocation.width = parser.isSet(width) ? parser.value(width).toInt(&ok) : MapCommand::kDefaultWidth;
+    if (!ok || invocation.width < MapCommand::kSmallestWidth || invocation.width > MapCommand::kLargestWidth) {
+        *error = QStringLiteral("--width needs a number of pixels from %1 to %2")
+                     .arg(MapCommand::kSmallestWidth)
+                     .arg(MapCommand::kLargestWidth);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
 
 std::optional<Invocation> CommandLine::parse(const QStringList& arguments,
                                              const QString& defaultFolder, QString* error)
@@ -57,7 +107,9 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments,
     const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption versionOption(
         QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    parser.addOptions({folderOption, outputOption, helpOption, versionOption});
+    const QCommandLineOption jsonOption(QStringLiteral("json"));
+    const QCommandLineOption widthOption(QStringLiteral("width"), QString(), QStringLiteral("PIXELS"));
+    parser.addOptions({folderOption, outputOption, helpOption, versionOption, jsonOption, widthOption});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -73,7 +125,7 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments,
 
     const QStringList words = parser.positionalArguments();
     if (words.isEmpty()) {
-        *error = QStringLiteral("no command given (export, import or check)");
+        *error = QStringLiteral("no command given (export, import, check, stats or map)");
         return std::nullopt;
     }
     const QString& command = words.first();
@@ -90,19 +142,27 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments,
         expectedWords = 2;
     } else if (command == QLatin1String("check")) {
         invocation.command = Invocation::Command::Check;
+    } else if (command == QLatin1String("stats")) {
+        invocation.command = Invocation::Command::Stats;
+    } else if (command == QLatin1String("map")) {
+        invocation.command = Invocation::Command::Map;
     } else {
-        *error = QStringLiteral("unknown command \"%1\" (export, import or check)").arg(command);
+        *error = QStringLiteral("unknown command \"%1\" (export, import, check, stats or map)").arg(command);
         return std::nullopt;
     }
     if (words.size() > expectedWords) {
         *error = QStringLiteral("unexpected argument \"%1\"").arg(words[expectedWords]);
         return std::nullopt;
     }
-    if (parser.isSet(outputOption) && invocation.command != Invocation::Command::Export) {
-        *error = QStringLiteral("--output belongs to export only");
+    if (parser.isSet(outputOption) && invocation.command != Invocation::Command::Export &&
+        invocation.command != Invocation::Command::Map) {
+        *error = QStringLiteral("--output belongs to export and map only");
         return std::nullopt;
     }
-    if (parser.values(folderOption).size() > 1 || parser.values(outputOption).size() > 1) {
+    if (!readAtlasOptions(parser, jsonOption, widthOption, invocation, error))
+        return std::nullopt;
+    if (parser.values(folderOption).size() > 1 || parser.values(outputOption).size() > 1 ||
+        parser.values(widthOption).size() > 1) {
         *error = QStringLiteral("an option is given twice");
         return std::nullopt;
     }

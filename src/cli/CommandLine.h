@@ -14,13 +14,17 @@ struct Invocation
         Version,
         Export,
         Import,
-        Check
+        Check,
+        Stats,
+        Map
     };
 
     Command command = Command::Help;
     QString folder; // the data folder holding Roamlog.ppd
-    QString output; // export: the CSV file to write; empty for standard output
+    QString output; // export: the CSV file to write, empty for standard output; map: the map file
     QString input;  // import: the CSV file to read
+    bool json = false; // stats: as JSON
+    int width = 0;     // map: the picture's width in pixels
 };
 
 // Reads the command line of roamlog-cli.

@@ -8,6 +8,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtEndian>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -102,6 +106,7 @@ private slots:
     void defaultFolderIsTheToolsOwn();
     void importRefusesBytesThatAreNotText_data();
     void importRefusesBytesThatAreNotText();
+    void statsAndMapOfTheRecords();
 };
 
 void CliToolTest::exportWritesExactCsv()
@@ -356,6 +361,9 @@ void CliToolTest::missingFoldersFilesAndBadCommandLines()
         {QStringLiteral("check"), QStringLiteral("--output"), QStringLiteral("x.csv")},
         {QStringLiteral("check"), QStringLiteral("--bogus")},
         {QStringLiteral("check"), QStringLiteral("extra")},
+        {QStringLiteral("map"), QStringLiteral("--output"), QStringLiteral("map.jpg")},
+        {QStringLiteral("map"), QStringLiteral("--output"), QStringLiteral("m.svg"), QStringLiteral("--width"), QStringLiteral("9")},
+        {QStringLiteral("stats"), QStringLiteral("--width"), QStringLiteral("400")},
     };
     for (const QStringList& arguments : usageErrors) {
         const Outcome outcome = runTool(arguments);
@@ -424,6 +432,33 @@ void CliToolTest::importRefusesBytesThatAreNotText()
     QVERIFY(outcome.err.endsWith("nothing was imported\n"));
     QCOMPARE(folder.read(QStringLiteral("Roamlog.ppd")), knownDatabase());
     QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("Roamlog.bak"))));
+}
+
+// The figures as JSON, and the map as SVG and as a PNG of the width asked for.
+void CliToolTest::statsAndMapOfTheRecords()
+{
+    TestFolder folder;
+    QVERIFY(folder.write(QStringLiteral("Roamlog.ppd"),
+                         encoded(storedLine({{0, "A"}, {8, "france"}, {10, "Paris"}, {19, "2020-05-01"}})) +
+                             encoded(storedLine({{0, "B"}, {8, "Atlantis"}}))));
+    const Outcome stats = runTool({QStringLiteral("stats"), QStringLiteral("--json"), QStringLiteral("--folder"), folder.path()});
+    QCOMPARE(stats.status, 0);
+    const QJsonObject figures = QJsonDocument::fromJson(stats.out).object();
+    const QJsonObject france = figures[u"countries"].toArray().at(0).toObject();
+    QCOMPARE(france[u"code"].toString() + france[u"first_visit"].toString(), QStringLiteral("FR2020-05-01"));
+    QCOMPARE(figures[u"not_on_map"].toArray().at(0).toObject()[u"country"].toString(), QStringLiteral("Atlantis"));
+
+    const auto map = [&](const QString& name) {
+        return runTool({QStringLiteral("map"), QStringLiteral("--folder"), folder.path(), QStringLiteral("--output"),
+                        folder.filePath(name), QStringLiteral("--width"), QStringLiteral("400")}).status;
+    };
+    QCOMPARE(map(QStringLiteral("map.svg")), 0);
+    QVERIFY(folder.read(QStringLiteral("map.svg")).contains("<path id=\"FR\" class=\"visited\""));
+    QVERIFY(folder.read(QStringLiteral("map.svg")).contains("<title>France: 1 record</title>"));
+    QCOMPARE(map(QStringLiteral("map.png")), 0);
+    const QByteArray png = folder.read(QStringLiteral("map.png"));
+    QVERIFY(png.startsWith("\x89PNG"));
+    QCOMPARE(qFromBigEndian<quint32>(png.constData() + 16), 400u); // the width in the IHDR chunk
 }
 
 QTEST_GUILESS_MAIN(CliToolTest)
