@@ -74,6 +74,72 @@ std::optional<double> numberAt(const QString& text, qsizetype at)
     return number.toDouble();
 }
 
+// The order in which a format names day, month and year, as the letters 'd', 'M' and 'y'.
+QString partOrder(const QString& format)
+{
+    QString order;
+    for (const QChar c : format) {
+        if ((c == u'd' || c == u'M' || c == u'y') && !order.contains(c))
+            order += c;
+    }
+    return order.size() == 3 ? order : QStringLiteral("dMy");
+}
+
+// The month a name stands for, in the locale's language or in English, long or short; 0 for none.
+int monthNamed(const QString& name, const QLocale& locale)
+{
+    for (const QLocale& language : {locale, QLocale::c()}) {
+        for (int month = 1; month <= 12; ++month) {
+            for (const auto form : {QLocale::LongFormat, QLocale::ShortFormat}) {
+                for (QString known : {language.monthName(month, form), language.standaloneMonthName(month, form)}) {
+                    if (known.endsWith(u'.'))
+                        known.chop(1);
+                    if (!known.isEmpty() && known.compare(name, Qt::CaseInsensitive) == 0)
+                        return month;
+                }
+            }
+        }
+    }
+    return 0;
+}
+
+// A date typed freely: day, month and year in the format's order, parted by blanks or any
+// punctuation or nothing at all between digits and a month's name ("2Jun2024"). The year has
+// four digits. When the format names its months, digits that cannot be day then month are
+// read month first, as "5/14/2024" is.
+QDate looseDate(const QString& text, const QLocale& locale)
+{
+    QStringList numbers;
+    QStringList words;
+    for (qsizetype at = 0; at < text.size();) {
+        const bool digit = isAsciiDigit(text.at(at));
+        if (!digit && !text.at(at).isLetter()) {
+            ++at;
+            continue;
+        }
+        const qsizetype start = at;
+        while (at < text.size() && (digit ? isAsciiDigit(text.at(at)) : text.at(at).isLetter()))
+            ++at;
+        (digit ? numbers : words).append(text.mid(start, at - start));
+    }
+    const QString format = dateFormat(locale);
+    const QString order = partOrder(format);
+    if (words.size() == 1 && numbers.size() == 2) {
+        const int month = monthNamed(words.first(), locale);
+        const int yearAt = numbers.at(0).size() == 4 ? 0 : 1;
+        if (month == 0 || numbers.at(yearAt).size() != 4 || numbers.at(1 - yearAt).size() > 2)
+            return {};
+        return QDate(numbers.at(yearAt).toInt(), month, numbers.at(1 - yearAt).toInt());
+    }
+    if (!words.isEmpty() || numbers.size() != 3 || numbers.at(order.indexOf(u'y')).size() != 4)
+        return {};
+    const auto part = [&](QChar which) { return numbers.at(order.indexOf(which)).toInt(); };
+    QDate date(part(u'y'), part(u'M'), part(u'd'));
+    if (!date.isValid() && format.contains(QLatin1String("MMM")))
+        date = QDate(part(u'y'), part(u'd'), part(u'M'));
+    return date;
+}
+
 } // namespace
 
 QString dateFormat(const QLocale& locale)
@@ -106,6 +172,8 @@ QDate dateFrom(const QString& text, const QLocale& locale)
         date = QDate::fromString(trimmed, Qt::ISODate);
     if (!date.isValid() && trimmed.size() == 10)
         date = stampDate(trimmed);
+    if (!date.isValid())
+        date = looseDate(trimmed, locale);
     return date;
 }
 

@@ -16,8 +16,9 @@ QString dateFormat(const QLocale& locale = QLocale());
 QString dateText(const QDate& date, const QLocale& locale = QLocale());
 
 // A date as the entry form writes it, typed by hand in the same order with one-digit day or
-// month ("9/9/2024"), in ISO form, or as the program stamps it ("mm-dd-yyyy", also with
-// " hh:mm:ss"); invalid for any other text.
+// month ("9/9/2024"), with other separators or none beside a month's name ("2Jun2024"), in ISO
+// form, or as the program stamps it ("mm-dd-yyyy", also with " hh:mm:ss"); the year has four
+// digits. Invalid for any other text.
 QDate dateFrom(const QString& text, const QLocale& locale = QLocale());
 
 // The same, with the stamp's time, as seconds since an epoch: the order of dates and times.

@@ -34,6 +34,8 @@ private slots:
     void datesAreRead_data();
     void datesAreRead();
     void datesFollowTheLocale();
+    void datesTypedFreely_data();
+    void datesTypedFreely();
     void pricesAreTheirAmount_data();
     void pricesAreTheirAmount();
 };
@@ -114,6 +116,35 @@ void TestRecordValues::datesFollowTheLocale()
     const QLocale german(QLocale::German, QLocale::Germany);
     QCOMPARE(RecordValues::dateFrom(s("9.5.2024"), german), QDate(2024, 5, 9));
     QCOMPARE(RecordValues::dateFrom(RecordValues::dateText(QDate(1999, 12, 1), german), german), QDate(1999, 12, 1));
+}
+
+void TestRecordValues::datesTypedFreely_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QDate>("date");
+    const QLocale names = QLocale::c(); // shows "14 May 2024"
+    const QLocale british(QLocale::English, QLocale::UnitedKingdom);
+    QTest::newRow("as shown") << names << s("14 May 2024") << QDate(2024, 5, 14);
+    QTest::newRow("no blanks") << names << s("2Jun2024") << QDate(2024, 6, 2);
+    QTest::newRow("small letters, long name") << names << s("2 june, 2024") << QDate(2024, 6, 2);
+    QTest::newRow("digits, day first") << names << s("14/5/2024") << QDate(2024, 5, 14);
+    QTest::newRow("digits, month first") << names << s("5/14/2024") << QDate(2024, 5, 14);
+    QTest::newRow("other separators") << british << s("14 - 05 . 2024") << QDate(2024, 5, 14);
+    QTest::newRow("English name in another locale") << QLocale(QLocale::German) << s("3 Mar 2021") << QDate(2021, 3, 3);
+    QTest::newRow("month first refused where days come first") << british << s("5/14/2024") << QDate();
+    QTest::newRow("two-digit year") << names << s("14 May 24") << QDate();
+    QTest::newRow("no such month") << names << s("14 Foo 2024") << QDate();
+    QTest::newRow("a word more") << names << s("about 14 May 2024") << QDate();
+    QTest::newRow("no such day") << names << s("31 Jun 2024") << QDate();
+}
+
+void TestRecordValues::datesTypedFreely()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, text);
+    QFETCH(QDate, date);
+    QCOMPARE(RecordValues::dateFrom(text, locale), date);
 }
 
 void TestRecordValues::pricesAreTheirAmount_data()
