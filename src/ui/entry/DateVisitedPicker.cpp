@@ -1,58 +1,57 @@
 #include "ui/entry/DateVisitedPicker.h"
 
+#include "store/RecordValues.h"
 #include "ui/entry/EntryLineEdit.h"
 
-#include "store/RecordValues.h"
-
+#include <QAction>
 #include <QCalendarWidget>
 #include <QFocusEvent>
+#include <QFrame>
 #include <QKeyEvent>
-#include <QLineEdit>
-#include <QLocale>
+#include <QStyle>
+#include <QToolTip>
+#include <QVBoxLayout>
 
 namespace {
 
 // 20 twips, the amount by which the picker stands above the box.
 constexpr int AboveField = 1;
 
+bool opensCalendar(const QKeyEvent* key)
+{
+    return key->key() == Qt::Key_F4 || (key->key() == Qt::Key_Down && key->modifiers().testFlag(Qt::AltModifier));
+}
+
 } // namespace
 
-DateVisitedPicker::DateVisitedPicker(QLineEdit* field, QWidget* parent) : QDateEdit(parent), m_field(field)
+DateVisitedPicker::DateVisitedPicker(QLineEdit* field, QWidget* parent)
+    : QLineEdit(parent), m_field(field), m_popup(new QFrame(this, Qt::Popup)), m_calendar(new QCalendarWidget(m_popup))
 {
     setObjectName(QStringLiteral("DTPicker1"));
     setAccessibleName(field->accessibleName());
-    setCalendarPopup(true);
-    setDisplayFormat(displayFormat());
-    setDateRange(QDate(1601, 1, 1), QDate(9999, 12, 31));
-    setDate(QDate(2006, 10, 22));
     hide();
 
-    connect(this, &QDateEdit::dateChanged, this, [this](const QDate& date) {
-        if (!m_opening)
-            writeToField(date);
-    });
-    // A click on a day confirms it even when it is the day already shown.
-    connect(calendarWidget(), &QCalendarWidget::clicked, this, &DateVisitedPicker::writeToField);
-    connect(calendarWidget(), &QCalendarWidget::activated, this, &DateVisitedPicker::writeToField);
+    QAction* button = addAction(style()->standardIcon(QStyle::SP_ArrowDown), QLineEdit::TrailingPosition);
+    button->setToolTip(QStringLiteral("Calendar (F4)"));
+    connect(button, &QAction::triggered, this, &DateVisitedPicker::openCalendar);
+
+    m_popup->setFrameShape(QFrame::StyledPanel);
+    (new QVBoxLayout(m_popup))->addWidget(m_calendar);
+    m_popup->layout()->setContentsMargins(0, 0, 0, 0);
+    m_calendar->setDateRange(QDate(1601, 1, 1), QDate(9999, 12, 31));
+    m_calendar->installEventFilter(this);
+    connect(m_calendar, &QCalendarWidget::clicked, this, &DateVisitedPicker::pick);
+    connect(m_calendar, &QCalendarWidget::activated, this, &DateVisitedPicker::pick);
 
     field->installEventFilter(this);
     if (auto* box = qobject_cast<EntryLineEdit*>(field))
         connect(box, &EntryLineEdit::clicked, this, &DateVisitedPicker::ShowDatePicker);
 }
 
-QString DateVisitedPicker::displayFormat()
+QString DateVisitedPicker::hint() const
 {
-    return RecordValues::dateFormat();
-}
-
-QString DateVisitedPicker::textFor(const QDate& date)
-{
-    return RecordValues::dateText(date);
-}
-
-QDate DateVisitedPicker::dateFrom(const QString& text)
-{
-    return RecordValues::dateFrom(text);
+    return QStringLiteral("Not a date: type one like %1, or press F4 for the calendar")
+        .arg(RecordValues::dateText(QDate::currentDate()));
 }
 
 void DateVisitedPicker::ShowDatePicker()
@@ -60,71 +59,114 @@ void DateVisitedPicker::ShowDatePicker()
     placeOverField();
     if (isVisible())
         return;
-    m_opening = true;
-    const QDate shown = dateFrom(m_field->text());
-    setDate(shown.isValid() ? shown : QDate::currentDate());
-    m_opening = false;
+    setText(m_field->text());
+    setToolTip(QString());
     show();
     raise();
+}
+
+void DateVisitedPicker::reset()
+{
+    hide();
+    m_popup->hide();
+    setText(m_field->text());
+}
+
+bool DateVisitedPicker::commit()
+{
+    if (!isVisible() || text() == m_field->text())
+        return true;
+    if (text().trimmed().isEmpty()) {
+        m_field->clear();
+    } else {
+        const QDate date = RecordValues::dateFrom(text());
+        if (!date.isValid()) {
+            refuse();
+            return false;
+        }
+        m_field->setText(RecordValues::dateText(date));
+    }
+    setText(m_field->text());
+    setToolTip(QString());
+    return true;
+}
+
+void DateVisitedPicker::refuse()
+{
+    setToolTip(hint());
+    selectAll();
+    QToolTip::showText(mapToGlobal(QPoint(0, height())), hint(), this);
+}
+
+void DateVisitedPicker::openCalendar()
+{
+    const QDate typed = RecordValues::dateFrom(text());
+    m_calendar->setSelectedDate(typed.isValid() ? typed : QDate::currentDate());
+    m_popup->move(mapToGlobal(QPoint(0, height())));
+    m_popup->show();
+    m_calendar->setFocus(Qt::PopupFocusReason);
+}
+
+void DateVisitedPicker::pick(const QDate& date)
+{
+    m_popup->hide();
+    setText(RecordValues::dateText(date));
+    commit();
+    setFocus(Qt::PopupFocusReason);
 }
 
 void DateVisitedPicker::placeOverField()
 {
     const QRect box = m_field->geometry();
-    setGeometry(box.x(), box.y() - AboveField, qMax(box.width(), sizeHint().width()),
-                qMax(box.height(), sizeHint().height()) + AboveField);
-}
-
-void DateVisitedPicker::writeToField(const QDate& date)
-{
-    if (date.isValid())
-        m_field->setText(textFor(date));
+    setGeometry(box.x(), box.y() - AboveField, qMax(box.width(), sizeHint().width()), box.height() + AboveField);
 }
 
 bool DateVisitedPicker::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_field) {
-        switch (event->type()) {
-        case QEvent::FocusIn: {
-            const auto reason = static_cast<QFocusEvent*>(event)->reason();
-            if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
-                break;
-            if (m_leftBackwards && reason == Qt::BacktabFocusReason && m_backTarget) {
-                // Shift+Tab out of the picker goes on to the control before the date.
-                m_leftBackwards = false;
-                m_backTarget->setFocus(Qt::BacktabFocusReason);
-                return true;
-            }
+    if (watched == m_calendar && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        m_popup->hide();
+        setFocus(Qt::PopupFocusReason);
+        return true;
+    }
+    if (watched != m_field)
+        return QLineEdit::eventFilter(watched, event);
+    if (event->type() == QEvent::FocusIn) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
+            return false;
+        if (m_leftBackwards && reason == Qt::BacktabFocusReason && m_backTarget) {
+            // Shift+Tab out of the picker goes on to the control before the date.
             m_leftBackwards = false;
-            ShowDatePicker();
-            setFocus(reason == Qt::BacktabFocusReason ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+            m_backTarget->setFocus(Qt::BacktabFocusReason);
             return true;
         }
-        case QEvent::Move:
-        case QEvent::Resize:
-            if (isVisible())
-                placeOverField();
-            break;
-        default:
-            break;
-        }
+        m_leftBackwards = false;
+        ShowDatePicker();
+        setFocus(reason == Qt::BacktabFocusReason ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+        return true;
     }
-    return QDateEdit::eventFilter(watched, event);
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && isVisible())
+        placeOverField();
+    return false;
 }
 
 bool DateVisitedPicker::focusNextPrevChild(bool next)
 {
-    // Tab leaves the picker for the next field; the arrow keys move between the date's parts.
-    return QWidget::focusNextPrevChild(next);
+    // Tab does not leave a text that is no date.
+    if (!commit())
+        return true;
+    return QLineEdit::focusNextPrevChild(next);
 }
 
 void DateVisitedPicker::focusOutEvent(QFocusEvent* event)
 {
-    QDateEdit::focusOutEvent(event);
+    QLineEdit::focusOutEvent(event);
     const auto reason = event->reason();
-    if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
+    if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason || m_popup->isVisible())
         return;
-    if (calendarWidget()->isVisible())
+    // A click elsewhere leaves a refused text in sight, so it is not lost unseen.
+    if (!commit())
         return;
     m_leftBackwards = reason == Qt::BacktabFocusReason;
     hide();
@@ -132,12 +174,15 @@ void DateVisitedPicker::focusOutEvent(QFocusEvent* event)
 
 void DateVisitedPicker::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        // Enter confirms the date shown, whether or not it was changed.
-        interpretText();
-        writeToField(date());
-        event->accept();
+    if (opensCalendar(event)) {
+        openCalendar();
+    } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        commit();
+    } else if (event->key() == Qt::Key_Escape && text() != m_field->text()) {
+        setText(m_field->text());
+    } else {
+        QLineEdit::keyPressEvent(event);
         return;
     }
-    QDateEdit::keyPressEvent(event);
+    event->accept();
 }

@@ -1,15 +1,19 @@
 #pragma once
 
-#include <QDateEdit>
+#include <QDate>
+#include <QLineEdit>
 #include <QPointer>
 
-class QLineEdit;
+class QCalendarWidget;
+class QFrame;
 
-// DTPicker1: the date picker that stands over the Date Visited box while that box is being
-// edited. It opens on the box's date (today when the box holds none) and writes into the box
-// only a date the user changed or confirmed (Enter, or a click on a day of the calendar), so
-// passing through the field never changes a record.
-class DateVisitedPicker : public QDateEdit
+// DTPicker1: the box that stands over the Date visited field while it is edited. The user types
+// a date in the form the box shows or any other form RecordValues reads ("14 May 2024",
+// "2Jun2024", "5/14/2024"), or picks one from the calendar (Alt+Down, F4 or the button at the
+// box's end). Leaving the box writes the date into the field in the form the box shows; a text
+// that is no date is refused in the box with a hint and the field keeps its value, so nothing
+// typed there ever becomes another date or reaches another field. Passing through changes nothing.
+class DateVisitedPicker : public QLineEdit
 {
     Q_OBJECT
 
@@ -20,13 +24,17 @@ public:
 
     void setBackTarget(QWidget* widget) { m_backTarget = widget; }
 
-    // Places the picker over the Date Visited box and shows it.
+    // Places the picker over the Date visited box and shows it with the field's text.
     void ShowDatePicker();
+    // Writes what was typed into the field; false when it is no date, which is refused with the
+    // hint and leaves the field as it was.
+    bool commit();
+    // Hides the picker and forgets what was typed, as when the field is set from a record.
+    void reset();
+    void openCalendar();
 
-    // The date as the form shows it: the user's short date format with a four-digit year.
-    static QString displayFormat();
-    static QString textFor(const QDate& date);
-    static QDate dateFrom(const QString& text);
+    QCalendarWidget* calendar() const { return m_calendar; }
+    QString hint() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -35,11 +43,13 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void writeToField(const QDate& date);
+    void pick(const QDate& date);
+    void refuse();
     void placeOverField();
 
     QLineEdit* m_field;
     QPointer<QWidget> m_backTarget;
-    bool m_opening = false;
+    QFrame* m_popup;
+    QCalendarWidget* m_calendar;
     bool m_leftBackwards = false;
 };

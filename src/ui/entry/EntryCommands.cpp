@@ -6,6 +6,7 @@
 #include "store/RecordColumns.h"
 #include "store/RecordStore.h"
 #include "ui/entry/AddRecordCommand.h"
+#include "ui/entry/DateVisitedPicker.h"
 #include "ui/entry/EditHistory.h"
 #include "ui/entry/EntryForm.h"
 #include "ui/entry/RemoveRecordCommand.h"
@@ -101,10 +102,25 @@ void EntryCommands::preStep()
         m_form->setText1(kWebBox, QString());
 }
 
+bool EntryCommands::formIsReady()
+{
+    if (!m_form->finishEditing()) {
+        say(m_form->dtPicker1()->hint());
+        m_form->dtPicker1()->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    return true;
+}
+
 void EntryCommands::Add()
 {
     const QString place = m_form->text1(0);
-    if (place.isEmpty() || refuseIfReadOnly())
+    if (place.isEmpty()) {
+        say(QStringLiteral("Type a business name to add a record"));
+        focusPlace();
+        return;
+    }
+    if (!formIsReady() || refuseIfReadOnly())
         return;
     TravelRecord record;
     for (int column = 0; column <= RecordColumns::DateModified; ++column) {
@@ -160,7 +176,7 @@ bool EntryCommands::replaceWithForm(int row)
         return false;
     }
     // The search only confirms that the Place exists: the record overwritten is the one given.
-    if (row < 0 || refuseIfReadOnly())
+    if (row < 0 || !formIsReady() || refuseIfReadOnly())
         return false;
     const TravelRecord before = m_store.row(row);
     TravelRecord record = before;

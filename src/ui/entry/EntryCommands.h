@@ -79,6 +79,9 @@ private:
     };
 
     void preStep();
+    // Whether the form can be read: what is being typed is taken, and a date that cannot be
+    // read is refused with its hint.
+    bool formIsReady();
     // Replace on a given row (0-based): the form's columns 1 to 22 over it, then a rewrite.
     bool replaceWithForm(int row);
     void clearForm();

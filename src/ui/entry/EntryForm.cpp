@@ -11,6 +11,7 @@
 #include "ui/entry/WebAndEmailChecks.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -303,6 +304,8 @@ void EntryForm::setText1(int index, const QString& text)
     if (box == nullptr)
         return;
     box->setText(text);
+    if (index == 5)
+        m_dtPicker1->reset();
     for (int combo = 0; combo < ComboCount; ++combo) {
         if (kComboField[combo] == index)
             m_combo1[combo]->showValue(text);
@@ -350,6 +353,17 @@ void EntryForm::ClearEntryFields()
     m_comments->clear();
     for (PickListComboBox* combo : m_combo1)
         combo->showValue(QString());
+    m_dtPicker1->reset();
+}
+
+bool EntryForm::finishEditing()
+{
+    QWidget* focus = QApplication::focusWidget();
+    for (PickListComboBox* combo : m_combo1) {
+        if (combo == focus || combo->isAncestorOf(focus))
+            combo->finishEditing();
+    }
+    return m_dtPicker1->commit();
 }
 
 void EntryForm::LoadPickLists(const PickLists& lists)

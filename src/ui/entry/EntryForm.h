@@ -51,6 +51,11 @@ public:
     // Empties every Text1 box, then every Combo1 box, in index order.
     void ClearEntryFields();
 
+    // Before a command reads the form: the pick-list box being typed in takes its entry (and
+    // Tel Code its code) as on leaving it, and a date being typed goes into its field. False
+    // when the date cannot be read; the picker then shows why.
+    bool finishEditing();
+
     // Fills the seven pick-list boxes and List1 (the telephone codes).
     void LoadPickLists(const PickLists& lists);
 

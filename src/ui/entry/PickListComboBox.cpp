@@ -198,17 +198,26 @@ bool PickListComboBox::complete(QChar typed)
     QLineEdit* edit = lineEdit();
     if (edit->text().isEmpty())
         resetCompletion();
-    if (typed.unicode() < 'A')
+    const bool digit = typed >= u'0' && typed <= u'9';
+    if (typed.unicode() < 'A' && !digit)
         return false;
-    const int pos = int(m_typedPrefix.size()) + 1;
-    // The Country entries all start with a capital; other boxes shift only the first letter.
-    const int shift = (m_box == CountryBox || edit->text().isEmpty()) ? 32 : 0;
+    // Completion goes on only from the part it accepted, with nothing typed after it: any other
+    // text in the box stays the user's.
+    const int at = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
+    const int end = edit->hasSelectedText() ? at + int(edit->selectedText().size()) : at;
+    if (at != m_typedPrefix.size() || end != edit->text().size()
+        || QStringView(edit->text()).left(at).compare(m_typedPrefix, Qt::CaseInsensitive) != 0)
+        return false;
+    const int pos = at + 1;
+    // Country names complete whatever letter case is typed; the other boxes shift only the
+    // first letter, so that their small-letter entries can be reached too.
+    const bool anyCase = m_box == CountryBox;
+    const int shift = (anyCase || digit || !edit->text().isEmpty()) ? 0 : 32;
     const QString candidate = m_typedPrefix + shifted(typed, shift);
+    const Qt::CaseSensitivity sensitivity = anyCase ? Qt::CaseInsensitive : Qt::CaseSensitive;
     for (int i = 0; i < count(); ++i) {
         const QString entry = itemText(i);
-        if (entry.size() < pos)
-            continue;
-        if (QStringView(entry).left(pos) != candidate)
+        if (entry.size() < pos || QStringView(entry).left(pos).compare(candidate, sensitivity) != 0)
             continue;
         edit->setText(entry);
         edit->setSelection(pos, int(entry.size()) - pos);

@@ -37,6 +37,9 @@ public:
     // to Tel Code.
     void CopyComboToField(int entry);
 
+    // What leaving the box does, for a command given while the box still has the focus.
+    void finishEditing() { leave(); }
+
     QString typedPrefix() const { return m_typedPrefix; }
 
 protected:
