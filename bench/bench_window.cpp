@@ -39,7 +39,7 @@ struct Fixture
         if (!file.open(QIODevice::WriteOnly) || file.write(DatabaseFile::rewrittenContent(GeneratedLog::table(kRecords))) < 0)
             qFatal("cannot write the benchmark database");
         file.close();
-        window = std::make_unique<FrmScrn>(ProgramValues::forFolder(folder.path()), [](const QUrl&) {});
+        window = std::make_unique<FrmScrn>(ProgramValues::forFolder(folder.path()), [](const QUrl&) { return true; });
         window->show();
         window->LoadDatabase();
         window->ssTab1()->setCurrentIndex(FrmScrn::ViewTab);

@@ -15,7 +15,7 @@ private slots:
     {
         const QString address = u"http://www.fenwary.com/roamlog/"_s;
         QList<QUrl> opened;
-        SplashWindow splash(address, [&opened](const QUrl& url) { opened << url; });
+        SplashWindow splash(address, [&opened](const QUrl& url) { opened << url; return true; });
         auto* timer1 = splash.findChild<QTimer*>(u"Timer1"_s);
         auto* image1 = splash.findChild<QWidget*>(u"Image1"_s);
         QVERIFY(timer1 && image1 && splash.findChild<QWidget*>(u"Image2"_s) &&

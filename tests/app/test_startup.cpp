@@ -92,7 +92,7 @@ private slots:
         splashWatch.start();
         boxWatch.start();
 
-        const std::unique_ptr<FrmScrn> window = StartUp::Main(ProgramFolders::single(folder.path()), [](const QUrl&) {});
+        const std::unique_ptr<FrmScrn> window = StartUp::Main(ProgramFolders::single(folder.path()), [](const QUrl&) { return true; });
         qunsetenv(ProgramValues::kServerUrlVariable);
 
         QVERIFY2(atSplash.seen, "the splash never held");

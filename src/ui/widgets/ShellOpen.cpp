@@ -4,5 +4,5 @@
 
 ShellOpen systemShellOpen()
 {
-    return [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    return [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 }

@@ -15,6 +15,7 @@
 #include "ui/widgets/MessageBox.h"
 #include "ui/widgets/StatusLine.h"
 #include "ui/user/UserTab.h"
+#include "ui/window/HelpWindow.h"
 #include "ui/window/SettingText.h"
 #include "ui/window/Toolbar2Pictures.h"
 #include "ui/window/UnloadAll.h"
@@ -82,8 +83,11 @@ FrmScrn::FrmScrn(const ProgramValues& values, ShellOpen open, QWidget* parent)
     connect(m_form, &EntryForm::commitRequested, this,
             [this] { m_commands->toolbar1Click(m_commands->formHoldsListedRecord() ? 2 : 1); });
     connect(m_listView1, &RecordListView::fillFormRequested, m_commands, &EntryCommands::pickRecord);
-    connect(m_listView1, &RecordListView::otherMenuRequested, this,
-            [this](const QPoint& where) { m_tother->popup(where); });
+    connect(m_listView1, &RecordListView::otherMenuRequested, this, [this](const QPoint& where, bool fromKeyboard) {
+        m_tother->popup(where);
+        if (fromKeyboard)
+            m_tother->setActiveAction(m_tother->actions().constFirst());
+    });
     m_online = new OnlineFeatures(*this);
     m_commands->setStatusLine(m_online->statusLine());
     connect(m_commands->history(), &EditHistory::canUndoChanged, m_mnuUndo, &QAction::setEnabled);
@@ -203,6 +207,8 @@ void FrmScrn::buildTabs()
     editPage->setObjectName(QStringLiteral("EditTab"));
     editPage->setWidgetResizable(true);
     editPage->setFrameShape(QFrame::NoFrame);
+    // The page only scrolls the form: Tab goes straight to its fields.
+    editPage->setFocusPolicy(Qt::NoFocus);
     editPage->setWidget(m_form);
     // The window never gets smaller than the form needs, so no control of it is squeezed.
     editPage->setMinimumSize(m_form->minimumSizeHint());
@@ -254,8 +260,10 @@ void FrmScrn::load()
         RegistrySettings::Root::CurrentUser, m_values.registryKeyPath, UserPanel::valueName(UserTab::Text3Count));
     m_userTab->check1()->setChecked(SettingText::leadingWholeNumber(anonymous) != 0);
 
-    // 6. The starting tab: the form while there are no records.
+    // 6. The starting tab: the form while there are no records, where typing starts at once.
     m_ssTab1->setCurrentIndex(m_store.rowCount() == 0 ? EditTab : ViewTab);
+    if (m_ssTab1->currentIndex() == EditTab)
+        m_form->text1Box(0)->setFocus(Qt::OtherFocusReason);
 
     emit loaded();
 }
@@ -364,9 +372,14 @@ void FrmScrn::toggleShowGrid()
 void FrmScrn::openHelp()
 {
     const QString path = m_values.sharedFilePath(QLatin1String(kHelpFile));
-    // A missing help file opens nothing and says nothing.
-    if (QFileInfo::exists(path))
-        m_open(QUrl::fromLocalFile(path));
+    // A missing help file opens nothing and says nothing; without a browser the program shows
+    // the page itself.
+    if (QFileInfo::exists(path) && !m_open(QUrl::fromLocalFile(path))) {
+        auto* help = new HelpWindow(path, this);
+        help->show();
+        help->raise();
+        help->activateWindow();
+    }
 }
 
 void FrmScrn::quit()
