@@ -34,7 +34,8 @@ QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, i
 {
     if (orientation != Qt::Horizontal || section < 0 || section >= RecordColumns::Count)
         return QAbstractTableModel::headerData(section, orientation, role);
-    if (role == Qt::DisplayRole)
+    // The hidden upload mark has no name for a screen reader to announce.
+    if (role == Qt::DisplayRole && section != RecordColumns::UploadMark)
         return RecordColumns::header(section);
     return {};
 }

@@ -7,9 +7,22 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QSettings>
+#include <QTimer>
+
+namespace {
+
+constexpr char kColumnsValue[] = "ListColumns";
+
+QSettings settings()
+{
+    return QSettings(QStringLiteral("Fenwary"), QStringLiteral("Roamlog"));
+}
+
+} // namespace
 
 RecordListView::RecordListView(RecordListModel* model, QWidget* parent)
-    : QTableView(parent), m_records(model), m_filter(new RecordFilterModel(model, this))
+    : QTableView(parent), m_records(model), m_filter(new RecordFilterModel(model, this)), m_columnsChanged(new QTimer(this))
 {
     setObjectName(QStringLiteral("ListView1"));
     setAccessibleName(QStringLiteral("Records"));
@@ -32,6 +45,17 @@ RecordListView::RecordListView(RecordListModel* model, QWidget* parent)
         setColumnWidth(column, RecordColumns::twipsToPixels(RecordColumns::widthTwips(column)));
     // The upload mark is the program's own bookkeeping; the user never sees it.
     setColumnHidden(RecordColumns::UploadMark, true);
+    // Tab leaves the list; the arrow keys move within it.
+    setTabKeyNavigation(false);
+    // Columns are resized (a double click on a divider fits the contents) and moved at will,
+    // and stay so: a drag is saved once it has come to rest.
+    horizontalHeader()->setSectionsMovable(true);
+    restoreColumns();
+    m_columnsChanged->setSingleShot(true);
+    m_columnsChanged->setInterval(300);
+    connect(m_columnsChanged, &QTimer::timeout, this, &RecordListView::saveColumns);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, m_columnsChanged, qOverload<>(&QTimer::start));
+    connect(horizontalHeader(), &QHeaderView::sectionMoved, m_columnsChanged, qOverload<>(&QTimer::start));
     // A header click sorts; it must not select the column as well, since Replace and Remove
     // act on the selected record.
     disconnect(horizontalHeader(), &QHeaderView::sectionPressed, this, nullptr);
@@ -90,7 +114,7 @@ void RecordListView::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() == Qt::LeftButton)
         fillFromSelection();
     else if (event->button() == Qt::RightButton)
-        emit otherMenuRequested(event->globalPosition().toPoint());
+        emit otherMenuRequested(event->globalPosition().toPoint(), false);
 }
 
 void RecordListView::keyPressEvent(QKeyEvent* event)
@@ -106,7 +130,7 @@ void RecordListView::keyPressEvent(QKeyEvent* event)
     if (row >= 0 && event->key() == Qt::Key_Menu) {
         m_itemClicked = true;
         const QRect cell = visualRect(m_filter->mapFromSource(m_records->index(row, 0)));
-        emit otherMenuRequested(viewport()->mapToGlobal(cell.bottomLeft()));
+        emit otherMenuRequested(viewport()->mapToGlobal(cell.bottomLeft()), true);
         return;
     }
     QTableView::keyPressEvent(event);
@@ -119,4 +143,41 @@ void RecordListView::fillFromSelection()
         return; // nothing selected: ItemClicked stays set
     emit fillFormRequested(row);
     m_itemClicked = false;
+}
+
+void RecordListView::focusInEvent(QFocusEvent* event)
+{
+    QTableView::focusInEvent(event);
+    // Reached from the keyboard, the list has a record to act on at once; a click chooses its own.
+    const Qt::FocusReason reason = event->reason();
+    const bool keyboard = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+    if (!keyboard || selectionModel()->hasSelection() || model()->rowCount() == 0)
+        return;
+    const QModelIndex current = currentIndex().isValid() ? currentIndex() : model()->index(0, 0);
+    setCurrentIndex(current);
+    selectionModel()->select(current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void RecordListView::hideEvent(QHideEvent* event)
+{
+    if (m_columnsChanged->isActive()) {
+        m_columnsChanged->stop();
+        saveColumns();
+    }
+    QTableView::hideEvent(event);
+}
+
+void RecordListView::restoreColumns()
+{
+    const QByteArray state = settings().value(QLatin1String(kColumnsValue)).toByteArray();
+    if (state.isEmpty() || !horizontalHeader()->restoreState(state))
+        return;
+    // The list opens unsorted whatever the header showed when it was saved.
+    horizontalHeader()->setSortIndicatorShown(false);
+    setColumnHidden(RecordColumns::UploadMark, true);
+}
+
+void RecordListView::saveColumns()
+{
+    settings().setValue(QLatin1String(kColumnsValue), horizontalHeader()->saveState());
 }

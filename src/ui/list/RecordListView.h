@@ -4,6 +4,7 @@
 
 class RecordFilterModel;
 class RecordListModel;
+class QTimer;
 
 // The record list "ListView1": one row per record, never edited in place. A click on a record
 // followed by the release of the left button asks for the record to be shown in the entry
@@ -36,19 +37,26 @@ public:
 signals:
     // Show the record of this row in the form.
     void fillFormRequested(int row);
-    // Pop up the Other menu at this global position.
-    void otherMenuRequested(const QPoint& globalPos);
+    // Pop up the Other menu at this global position; from the keyboard with its first item
+    // highlighted.
+    void otherMenuRequested(const QPoint& globalPos, bool fromKeyboard);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void fillFromSelection();
+    // The columns' widths and order as the user left them, kept in the settings.
+    void restoreColumns();
+    void saveColumns();
 
     RecordListModel* m_records;
     RecordFilterModel* m_filter;
+    QTimer* m_columnsChanged;
     bool m_itemClicked = false;
     // The window opens unsorted with the order ascending; the first header click flips it.
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

@@ -84,4 +84,6 @@ void RecordSearchBox::showCount()
 {
     const RecordFilterModel* filter = m_list->filter();
     m_count->setText(countText(filter->rowCount(), filter->sourceModel()->rowCount(), filter->isFiltering()));
+    // A screen reader reads the count with the box, and hears it change.
+    m_edit->setAccessibleDescription(m_count->text());
 }

@@ -3,6 +3,7 @@
 #include "settings/ProgramValues.h"
 
 #include <QCoreApplication>
+#include <QProgressBar>
 
 ShareProgress::ShareProgress(QWidget* window) : m_dialog(window)
 {
@@ -13,6 +14,9 @@ ShareProgress::ShareProgress(QWidget* window) : m_dialog(window)
     m_dialog.setMinimumDuration(0);
     m_dialog.setAutoClose(false);
     m_dialog.setAutoReset(false);
+    // The bar is announced by what it measures.
+    if (auto* bar = m_dialog.findChild<QProgressBar*>())
+        bar->setAccessibleName(QStringLiteral("Sharing records"));
 }
 
 bool ShareProgress::step(int index, int total)

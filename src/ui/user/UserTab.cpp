@@ -61,19 +61,22 @@ UserTab::UserTab(QWidget* parent) : QWidget(parent)
     userGrid->addWidget(m_check1, Text3Count, 1);
     userGrid->setColumnStretch(1, 1);
 
-    // Software Information: the version labels.
+    // Software Information: the version labels, the program's version beside its caption and
+    // the server's verdict below them, wrapped, so both stay readable at any width.
     m_frame7 = new QGroupBox(QStringLiteral("Software Information"), this);
     m_frame7->setObjectName(QStringLiteral("Frame7"));
-    auto* versionRow = new QHBoxLayout(m_frame7);
+    auto* versionGrid = new QGridLayout(m_frame7);
     m_label8 = makeLabel(QStringLiteral("Label8"), QStringLiteral("VER:"), m_frame7);
-    versionRow->addWidget(m_label8);
+    versionGrid->addWidget(m_label8, 0, 0);
     for (int i = 0; i < 2; ++i) {
         m_label9[i] = makeLabel(indexed("Label9", i), QString(), m_frame7);
-        reserveWidth(m_label9[i], kVersionChars);
         m_label9[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        versionRow->addWidget(m_label9[i]);
     }
-    versionRow->addStretch(1);
+    m_label9[0]->setMinimumWidth(m_label9[0]->fontMetrics().horizontalAdvance(QLatin1Char('0')) * kVersionChars);
+    m_label9[1]->setWordWrap(true);
+    versionGrid->addWidget(m_label9[0], 0, 1);
+    versionGrid->addWidget(m_label9[1], 1, 0, 1, 2);
+    versionGrid->setColumnStretch(1, 1);
 
     // Account Information: the installation ID.
     m_frame5 = new QGroupBox(QStringLiteral("Account Information"), this);
@@ -82,7 +85,8 @@ UserTab::UserTab(QWidget* parent) : QWidget(parent)
     m_label7 = makeLabel(QStringLiteral("Label7"), QStringLiteral("MAC ID"), m_frame5);
     m_label2 = makeLabel(QStringLiteral("Label2"), QString(), m_frame5);
     m_label2->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    m_label2->setAccessibleName(QStringLiteral("MAC ID"));
+    // Read by its value, the ID itself, and described by its caption.
+    m_label2->setAccessibleDescription(QStringLiteral("MAC ID"));
     reserveWidth(m_label2, kIdentityChars);
     accountRow->addWidget(m_label7);
     accountRow->addWidget(m_label2, 1);
