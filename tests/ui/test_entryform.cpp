@@ -1,151 +1,490 @@
-// The entry form as a whole: its controls and their names, the look at the window's size,
-// Toolbar1, the tab order, and the form's reading and writing of values.
-#include "test_entryform_support.h"
+// The entry form on the Edit tab, typed into with real keys: the boxes' own rules, the
+// pick-list boxes and their completion, the date picker, the telephone/fax switch, the tab
+// order and the keys of the commands.
+#include "test_frmscrn_support.h"
 
 #include "TestFolder.h"
 #include "store/PickLists.h"
+#include "ui/entry/DateVisitedPicker.h"
+#include "ui/entry/EntryForm.h"
+#include "ui/entry/WebAndEmailChecks.h"
+#include "ui/window/FrmScrn.h"
 
 #include <QAbstractButton>
-#include <QDateEdit>
+#include <QAbstractItemView>
+#include <QCalendarWidget>
+#include <QClipboard>
+#include <QComboBox>
 #include <QLabel>
-#include <QListWidget>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
-#include <QToolBar>
-#include <QToolButton>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
+
+namespace {
+
+QString s(const char* text) { return QString::fromUtf8(text); }
+
+// Country (with codes), Type, Satisfaction, Cost and Posted lists.
+PickLists sampleLists()
+{
+    PickLists lists;
+    lists.lists[0] = QStringList{s("Ecuador"), s("France"), s("Germany"), s("Italy"), s("United Kingdom")};
+    lists.telephoneCodes = QStringList{s("593"), s("33"), s("49"), s("39"), s("44")};
+    lists.lists[1] = QStringList{s("Hotel"), s("Hostel")};
+    lists.lists[3] = QStringList{s("Excellent"), s("Good")};
+    lists.lists[4] = QStringList{s("New York prices")};
+    lists.lists[6] = QStringList{s("3 stars"), s("4 stars")};
+    return lists;
+}
+
+struct Form : TestFolder, WindowUnderTest
+{
+    Form() : WindowUnderTest(static_cast<const TestFolder&>(*this)), form(window->entryForm())
+    {
+        form->LoadPickLists(sampleLists());
+    }
+    QLineEdit* box(int index) const { return qobject_cast<QLineEdit*>(form->text1Box(index)); }
+    QWidget* focused() const { return QApplication::focusWidget(); }
+    void enter(QWidget* widget) const { widget->setFocus(Qt::TabFocusReason); }
+    void tab(bool backwards = false) const
+    {
+        QTest::keyClick(focused(), Qt::Key_Tab, backwards ? Qt::ShiftModifier : Qt::NoModifier);
+    }
+    // The field a control's object name stands for: Text1(i), or the hidden box of Combo1(i).
+    int fieldOf(const QString& name) const
+    {
+        const int index = name.section(u'(', 1).chopped(1).toInt();
+        return name.startsWith(QLatin1String("Combo1")) ? EntryForm::fieldOfCombo(index) : index;
+    }
+    EntryForm* form;
+};
+
+} // namespace
 
 class TestEntryForm : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void everyControlStandsUnderItsCaption();
-    void toolbarUnderlinesMnemonicsAndDrawsSharpPictures();
-    void controlsDoNotOverlapAndGrowWithTheWindow();
-    void toolbarButtonsAskForTheirCommands();
+    // The date picker shows dates with month names here ("14 May 2024").
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+    void typingFollowsTheFieldsRules_data();
+    void typingFollowsTheFieldsRules();
+    void onlyKeysThatInsertTextAreTyped_data();
+    void onlyKeysThatInsertTextAreTyped();
+    void pastedTextKeepsOnlyWhatCanBeStored();
+    void commentsWrapButStayOneLine();
+    void leavingWebOrEmailDropsNonAddresses_data();
+    void leavingWebOrEmailDropsNonAddresses();
+    void webBoxOffersItsPrefix();
+    void telephoneBoxSwitchesToFaxAndBack();
+    void typingCompletesFromTheList_data();
+    void typingCompletesFromTheList();
+    void completionStartsOnlyInAnEmptyBox();
+    void leavingABoxStoresItsEntry_data();
+    void leavingABoxStoresItsEntry();
+    void pickingACountryFillsTelCode();
+    void aCommandTakesTheBoxBeingTyped();
+    void datesAreTypedInAnyReadableForm_data();
+    void datesAreTypedInAnyReadableForm();
+    void aTextThatIsNoDateIsRefused();
+    void theCalendarOpensFromTheKeyboard_data();
+    void theCalendarOpensFromTheKeyboard();
+    void tabOrderFollowsTheRowsAndChangesNothing();
     void commandsAnswerTheirKeys_data();
     void commandsAnswerTheirKeys();
-    void valuesAreWrittenToBothMembersOfAPickListPair();
-    void tabOrderFollowsTheRowsOfTheForm();
-    void enterInAFieldGoesNowhere();
 };
 
-namespace {
-
-QList<QToolButton*> toolbarButtons(const EntryForm& form)
+void TestEntryForm::typingFollowsTheFieldsRules_data()
 {
-    QList<QToolButton*> buttons;
-    for (QAction* action : form.toolbar1()->actions()) {
-        if (auto* button = qobject_cast<QToolButton*>(form.toolbar1()->widgetForAction(action)))
-            buttons.append(button);
-    }
-    return buttons;
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("first letter") << s("Text1(0)") << s("paris") << s("Paris");
+    QTest::newRow("after each blank") << s("Text1(0)") << s("new york") << s("New York");
+    QTest::newRow("comments: two first only") << s("Text1(12)") << s("the quick fox") << s("The quick fox");
+    QTest::newRow("specialty likewise") << s("Text1(11)") << s("fish soup") << s("Fish soup");
+    QTest::newRow("accented letter") << s("Text1(2)") << s("évora") << s("Évora");
+    QTest::newRow("capital in the code page") << s("Text1(8)") << s("ÿves") << s("Ÿves");
+    QTest::newRow("no capital in the code page") << s("Text1(4)") << s("µm") << s("µm");
+    QTest::newRow("no capital at all") << s("Text1(0)") << s("ßa") << s("ßa");
+    QTest::newRow("brace is no letter") << s("Text1(0)") << s("{x}") << s("{x}");
+    QTest::newRow("email: one @, no capitals") << s("Text1(15)") << s("an@na@x.org") << s("an@nax.org");
+    QTest::newRow("web refuses blanks and @") << s("Text1(14)") << s("a b@c") << s("http://abc");
+    QTest::newRow("separator and foreign letters dropped") << s("Text1(2)") << s("a|b€Āc") << s("Ab€c");
+    QTest::newRow("in a pick-list box too") << s("Combo1(2)") << s("Inn|Ā") << s("Inn");
 }
 
-} // namespace
-
-void TestEntryForm::everyControlStandsUnderItsCaption()
+void TestEntryForm::typingFollowsTheFieldsRules()
 {
-    TestFolder folder;
-    FormWindow w;
-    for (const Captioned& entry : kVisibleControls) {
-        QWidget* control = w.form->findChild<QWidget*>(QLatin1String(entry.name));
-        QVERIFY2(control != nullptr && control->isVisible(), entry.name);
-        QLabel* caption = nullptr;
-        for (QLabel* label : w.form->findChildren<QLabel*>()) {
-            if (label->buddy() == control)
-                caption = label;
-        }
-        QVERIFY2(caption != nullptr && caption->isVisible(), entry.name);
-        QCOMPARE(caption->text(), QLatin1String(entry.caption));
-        const QRect captionArea(caption->mapTo(w.form, QPoint(0, 0)), caption->size());
-        const QRect controlArea(control->mapTo(w.form, QPoint(0, 0)), control->size());
-        QVERIFY2(captionArea.bottom() < controlArea.top(), entry.name);
-        QVERIFY2(captionArea.left() >= controlArea.left() - 1 && captionArea.left() < controlArea.right(), entry.name);
-    }
-    // The boxes that only hold values never show.
-    for (int hidden : {1, 7, 6, 10, 16, 17, 18, 30})
-        QVERIFY(!w.box(hidden)->isVisible());
-    QVERIFY(!w.form->findChild<QListWidget*>(QStringLiteral("List1"))->isVisible());
-    QVERIFY(!w.form->findChild<QDateEdit*>(QStringLiteral("DTPicker1"))->isVisible());
-    QCOMPARE(w.form->findChild<QLabel*>(QStringLiteral("Label1(14)"))->toolTip(),
-             QStringLiteral("Actual Price (Room/Meal) specify 1p:$/4p:$/np:$"));
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    Form w;
+    w.type(box, typed);
+    QCOMPARE(w.form->text1(w.fieldOf(box)), shown);
 }
 
-void TestEntryForm::toolbarUnderlinesMnemonicsAndDrawsSharpPictures()
+void TestEntryForm::onlyKeysThatInsertTextAreTyped_data()
 {
-    TestFolder folder;
-    FormWindow w;
-    const QList<QToolButton*> buttons = toolbarButtons(*w.form);
-    QCOMPARE(buttons.size(), 3);
-    const QStringList captions = {QStringLiteral("&Add"), QStringLiteral("&Replace"), QStringLiteral("&Clear")};
-    for (int i = 0; i < 3; ++i) {
-        QCOMPARE(buttons[i]->text(), captions[i]);
-        QVERIFY(!buttons[i]->toolTip().isEmpty());
-        // The pictures are drawn for the size asked, so a high-density screen gets full detail.
-        const QPixmap sharp = buttons[i]->icon().pixmap(QSize(20, 20), 2.0);
-        QCOMPARE(sharp.size(), QSize(40, 40));
-        const QImage plain = buttons[i]->icon().pixmap(QSize(20, 20), 1.0).toImage();
-        QVERIFY(sharp.toImage().convertToFormat(QImage::Format_ARGB32)
-                != plain.scaled(40, 40).convertToFormat(QImage::Format_ARGB32));
-    }
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("kept");
+    const int alt = int(Qt::AltModifier), altGr = int(Qt::ControlModifier | Qt::AltModifier);
+    QTest::newRow("Alt in a text box") << s("Text1(2)") << alt << QString();
+    QTest::newRow("Meta in a text box") << s("Text1(2)") << int(Qt::MetaModifier) << QString();
+    QTest::newRow("Alt in Comments") << s("Text1(12)") << alt << QString();
+    QTest::newRow("Alt in a pick-list box") << s("Combo1(3)") << alt << QString();
+    // AltGr arrives as Ctrl+Alt on Windows and types its character.
+    QTest::newRow("AltGr in a text box") << s("Text1(2)") << altGr << s("@");
+    QTest::newRow("AltGr in a pick-list box") << s("Combo1(3)") << altGr << s("@");
 }
 
-void TestEntryForm::controlsDoNotOverlapAndGrowWithTheWindow()
+void TestEntryForm::onlyKeysThatInsertTextAreTyped()
 {
-    TestFolder folder;
-    FormWindow w;
-    QApplication::processEvents();
-    auto visibleControls = [&w] {
-        QList<QWidget*> controls;
-        for (QWidget* child : w.form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (child->isVisible())
-                controls.append(child);
-        }
-        return controls;
-    };
-    const QList<QWidget*> controls = visibleControls();
-    QVERIFY(controls.size() > 40);
-    for (QWidget* a : controls) {
-        QVERIFY2(w.form->rect().contains(a->geometry()), qPrintable(a->objectName()));
-        if (a->minimumSize() != a->maximumSize())
-            QVERIFY2(a->height() >= a->minimumSizeHint().height(), qPrintable(a->objectName()));
-        for (QWidget* b : controls) {
-            if (a != b && a->geometry().intersects(b->geometry()))
-                QFAIL(qPrintable(a->objectName() + QStringLiteral(" overlaps ") + b->objectName()));
-        }
-    }
-    const int placeWidth = w.box(0)->width();
-    const QSize commentsSize = w.comments()->size();
-    w.window.resize(1000, 640);
-    QApplication::processEvents();
-    QVERIFY(w.box(0)->width() > placeWidth + 150);
-    // Comments takes the extra height: more of a long comment shows at once.
-    QVERIFY(w.comments()->height() > commentsSize.height() + 100);
-    QVERIFY(w.comments()->width() > commentsSize.width() + 150);
-    QVERIFY(w.form->rect().contains(w.comments()->geometry()));
+    QFETCH(QString, box);
+    QFETCH(int, modifiers);
+    QFETCH(QString, kept);
+    Form w;
+    w.enter(w.control(box));
+    QTest::sendKeyEvent(QTest::Click, w.focused(), kept.isEmpty() ? Qt::Key_Q : Qt::Key_At,
+                        kept.isEmpty() ? s("q") : kept, Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(w.form->text1(w.fieldOf(box)), kept);
 }
 
-void TestEntryForm::toolbarButtonsAskForTheirCommands()
+void TestEntryForm::pastedTextKeepsOnlyWhatCanBeStored()
 {
-    TestFolder folder;
-    FormWindow w;
-    QSignalSpy add(w.form, &EntryForm::addRequested);
-    QSignalSpy replace(w.form, &EntryForm::replaceRequested);
-    QSignalSpy clear(w.form, &EntryForm::clearRequested);
-    const QList<QToolButton*> buttons = toolbarButtons(*w.form);
+    Form w;
+    QApplication::clipboard()->setText(s("x|y\u0100z€"));
+    if (QApplication::clipboard()->text() != s("x|y\u0100z€"))
+        QSKIP("no clipboard on this platform");
+    w.type(s("Text1(4)"), s("via "));
+    QTest::keyClick(w.focused(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(w.form->text1(4), s("Via xyz€"));
+    QCOMPARE(w.box(4)->cursorPosition(), w.form->text1(4).size());
+    w.enter(w.form->combo1(3));
+    QTest::keyClick(w.focused(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(w.form->text1(10), s("xyz€"));
+    // A whole address pasted over the Web box's offer replaces it.
+    QApplication::clipboard()->setText(s("HTTPS://hotel.example"));
+    w.enter(w.box(14));
+    QTest::keyClick(w.focused(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(w.form->text1(14), s("HTTPS://hotel.example"));
+}
 
-    // A value typed into a pick-list box is in its field when a button is clicked, even while
-    // the box still has the focus.
-    w.enter(w.combo(1));
-    typeText(w.focused(), QStringLiteral("Inn"));
-    QTest::mouseClick(buttons[0], Qt::LeftButton);
-    QCOMPARE(add.size(), 1);
-    QCOMPARE(w.form->text1(7), QStringLiteral("Inn"));
-    QTest::mouseClick(buttons[1], Qt::LeftButton);
-    QTest::mouseClick(buttons[2], Qt::LeftButton);
-    QCOMPARE(replace.size(), 1);
-    QCOMPARE(clear.size(), 1);
-    QCOMPARE(add.size(), 1);
+void TestEntryForm::commentsWrapButStayOneLine()
+{
+    Form w;
+    auto* comments = qobject_cast<QPlainTextEdit*>(w.form->text1Box(12));
+    const QString sentence = s("quiet rooms facing the garden, breakfast on the terrace until eleven, ");
+    w.type(s("Text1(12)"), sentence + sentence);
+    const QString stored = s("Q") + sentence.mid(1) + sentence;
+    QCOMPARE(comments->document()->blockCount(), 1);
+    QVERIFY(comments->document()->firstBlock().layout()->lineCount() >= 2);
+    // Return goes on to the next control and stores nothing; pasted line breaks become blanks.
+    QTest::keyClick(comments, Qt::Key_Return);
+    QVERIFY(w.focused() != comments);
+    QCOMPARE(w.form->text1(12), stored);
+    QApplication::clipboard()->setText(s("one\ntwo\r\nthree"));
+    if (QApplication::clipboard()->text() != s("one\ntwo\r\nthree"))
+        QSKIP("no clipboard on this platform");
+    w.enter(comments);
+    QTest::keyClick(comments, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(w.form->text1(12), stored + s("one two three"));
+}
+
+void TestEntryForm::leavingWebOrEmailDropsNonAddresses_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("left");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("web offer alone") << 14 << s("http://") << QString();
+    QTest::newRow("web without a dot") << 14 << s("http://www") << QString();
+    QTest::newRow("web too short to judge") << 14 << s("ab:c") << s("ab:c");
+    QTest::newRow("web address") << 14 << s("http://a.example") << s("http://a.example");
+    QTest::newRow("email address") << 15 << s("anna@x.org") << s("anna@x.org");
+    QTest::newRow("email without @") << 15 << s("anna.org") << QString();
+    QTest::newRow("email without a dot") << 15 << s("an@na") << QString();
+    QTest::newRow("email too short to judge") << 15 << s("x@y") << s("x@y");
+}
+
+void TestEntryForm::leavingWebOrEmailDropsNonAddresses()
+{
+    QFETCH(int, field);
+    QFETCH(QString, left);
+    QFETCH(QString, kept);
+    QCOMPARE(field == 14 ? WebAndEmailChecks::webOnLeaving(left) : WebAndEmailChecks::emailOnLeaving(left), kept);
+}
+
+void TestEntryForm::webBoxOffersItsPrefix()
+{
+    Form w;
+    w.enter(w.box(14));
+    QCOMPARE(w.box(14)->text(), s("http://"));
+    QCOMPARE(w.box(14)->cursorPosition(), 7);
+    w.tab();
+    QCOMPARE(w.form->text1(14), QString()); // the leaving rule is applied
+    w.form->setText1(15, s("an@na"));
+    w.enter(w.box(15));
+    typeText(w.focused(), s("@"));
+    QCOMPARE(w.form->text1(15), s("an@na"));
+    // A context menu taking the focus for a moment is not leaving the box.
+    QFocusEvent popup(QEvent::FocusOut, Qt::PopupFocusReason);
+    QApplication::sendEvent(w.box(15), &popup);
+    QCOMPARE(w.form->text1(15), s("an@na"));
+    w.tab();
+    QCOMPARE(w.form->text1(15), QString());
+}
+
+void TestEntryForm::telephoneBoxSwitchesToFaxAndBack()
+{
+    Form w;
+    auto* command2 = w.window->findChild<QAbstractButton*>(s("Command2"));
+    QLabel* caption = w.form->label1(EntryForm::TelephoneCaption);
+    w.form->setText1(3, s("555 1234"));
+    w.form->setText1(30, s("555 9999"));
+    // Twice without typing: the telephone is back and the fax is empty.
+    QTest::mouseClick(command2, Qt::LeftButton);
+    QCOMPARE(caption->text(), s("Fax"));
+    QCOMPARE(w.box(3)->accessibleName(), s("Fax"));
+    QCOMPARE(w.form->text1(3), QString());
+    QTest::mouseClick(command2, Qt::LeftButton);
+    QCOMPARE(caption->text(), s("Telephone"));
+    QCOMPARE(w.form->text1(3), s("555 1234"));
+    QCOMPARE(w.form->text1(30), QString());
+    // The keyboard reaches the switch too; the fax typed meanwhile is kept.
+    command2->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(command2, Qt::Key_Space);
+    w.type(s("Text1(3)"), s("555 0000"));
+    QTest::mouseClick(command2, Qt::LeftButton);
+    QCOMPARE(w.form->text1(30), s("555 0000"));
+    QCOMPARE(w.form->text1(3), s("555 1234"));
+}
+
+void TestEntryForm::typingCompletesFromTheList_data()
+{
+    QTest::addColumn<int>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("selected");
+    QTest::newRow("first letter") << 1 << s("h") << s("Hotel") << s("otel");
+    QTest::newRow("second keeps the entry") << 1 << s("ho") << s("Hotel") << s("tel");
+    QTest::newRow("third finds the next entry") << 1 << s("hos") << s("Hostel") << s("tel");
+    QTest::newRow("no entry replaces the selection") << 1 << s("hosx") << s("Hosx") << QString();
+    QTest::newRow("a typed capital is shifted and finds none") << 1 << s("H") << s("H") << QString();
+    QTest::newRow("country in small letters") << 0 << s("fr") << s("France") << s("ance");
+    QTest::newRow("country capitalised") << 0 << s("Germany") << s("Germany") << QString();
+    QTest::newRow("country in capitals") << 0 << s("GERM") << s("Germany") << s("any");
+    QTest::newRow("no entry starts a country") << 0 << s("xe") << s("xe") << QString();
+    QTest::newRow("digits complete") << 6 << s("4") << s("4 stars") << s(" stars");
+    QTest::newRow("completion stops at a blank") << 4 << s("new") << s("New York prices") << s(" York prices");
+    QTest::newRow("nothing after the blank") << 4 << s("new y") << s("New y") << QString();
+    QTest::newRow("empty list") << 5 << s("abc") << s("abc") << QString();
+}
+
+void TestEntryForm::typingCompletesFromTheList()
+{
+    QFETCH(int, box);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(QString, selected);
+    Form w;
+    w.type(QStringLiteral("Combo1(%1)").arg(box), typed);
+    QCOMPARE(w.form->combo1(box)->currentText(), shown);
+    QCOMPARE(w.form->combo1(box)->lineEdit()->selectedText(), selected);
+}
+
+void TestEntryForm::completionStartsOnlyInAnEmptyBox()
+{
+    Form w;
+    w.form->setText1(10, s("Excellent"));
+    QComboBox* satisfaction = w.form->combo1(3);
+    w.enter(satisfaction);
+    satisfaction->lineEdit()->selectAll();
+    typeText(w.focused(), s("go"));
+    QCOMPARE(satisfaction->currentText(), s("go"));
+    satisfaction->lineEdit()->selectAll();
+    QTest::keyClick(w.focused(), Qt::Key_Backspace);
+    typeText(w.focused(), s("g"));
+    QCOMPARE(satisfaction->currentText(), s("Good"));
+}
+
+void TestEntryForm::leavingABoxStoresItsEntry_data()
+{
+    QTest::addColumn<int>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("telCode");
+    QTest::newRow("capitalised country") << 0 << s("Germany") << s("Germany") << s("49");
+    QTest::newRow("country across a blank") << 0 << s("united kingdom") << s("United Kingdom") << s("44");
+    QTest::newRow("unknown country keeps Tel Code") << 0 << s("Aruba") << s("Aruba") << s("297");
+    QTest::newRow("type in capitals") << 1 << s("HOSTEL") << s("Hostel") << s("297");
+    QTest::newRow("not an entry") << 1 << s("Motel by the sea") << s("Motel by the sea") << s("297");
+    QTest::newRow("emptied") << 1 << QString() << QString() << s("297");
+}
+
+void TestEntryForm::leavingABoxStoresItsEntry()
+{
+    QFETCH(int, box);
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    QFETCH(QString, telCode);
+    Form w;
+    w.form->setText1(13, s("297"));
+    w.form->setText1(EntryForm::fieldOfCombo(box), s("Hotel"));
+    w.enter(w.form->combo1(box));
+    w.form->combo1(box)->lineEdit()->selectAll();
+    QTest::keyClick(w.focused(), Qt::Key_Delete);
+    typeText(w.focused(), typed);
+    w.tab();
+    QCOMPARE(w.form->combo1(box)->currentText(), stored);
+    QCOMPARE(w.form->text1(EntryForm::fieldOfCombo(box)), stored);
+    QCOMPARE(w.form->text1(13), telCode);
+}
+
+void TestEntryForm::pickingACountryFillsTelCode()
+{
+    Form w;
+    QComboBox* country = w.form->combo1(0);
+    w.enter(country);
+    country->showPopup();
+    QAbstractItemView* view = country->view();
+    QVERIFY(QTest::qWaitForWindowExposed(view->window()));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(3, 0)).center());
+    QCOMPARE(w.form->text1(1), s("Italy"));
+    QCOMPARE(w.form->text1(13), s("39"));
+    QTest::keyClick(country, Qt::Key_Up);
+    QCOMPARE(w.form->text1(1), s("Germany"));
+    QCOMPARE(w.form->text1(13), s("49"));
+}
+
+void TestEntryForm::aCommandTakesTheBoxBeingTyped()
+{
+    Form w;
+    w.type(s("Text1(0)"), s("inn"));
+    w.type(s("Combo1(0)"), s("GERMANY"));
+    w.clickToolbar1(1);
+    const Records stored = readDatabase(w);
+    QCOMPARE(stored.size(), 1);
+    QCOMPARE(stored[0][8], s("Germany"));
+    QCOMPARE(stored[0][5], s("49"));
+}
+
+void TestEntryForm::datesAreTypedInAnyReadableForm_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QDate>("date");
+    QTest::newRow("as the box shows it") << s("14 May 2024") << QDate(2024, 5, 14);
+    QTest::newRow("one-digit day, no blanks") << s("2Jun2024") << QDate(2024, 6, 2);
+    QTest::newRow("digits") << s("5/14/2024") << QDate(2024, 5, 14);
+    QTest::newRow("emptied") << QString() << QDate();
+}
+
+void TestEntryForm::datesAreTypedInAnyReadableForm()
+{
+    QFETCH(QString, typed);
+    QFETCH(QDate, date);
+    Form w;
+    w.form->setText1(5, s("1 Jan 2000"));
+    w.enter(w.form->combo1(6));
+    w.tab();
+    QCOMPARE(focusedName(), s("DTPicker1"));
+    QTest::keyClick(w.focused(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(w.focused(), Qt::Key_Delete);
+    typeText(w.focused(), typed);
+    w.tab();
+    QCOMPARE(w.form->text1(5), date.isValid() ? QLocale().toString(date, s("d MMM yyyy")) : QString());
+    QCOMPARE(focusedName(), s("Text1(9)"));
+    QCOMPARE(w.form->text1(9), QString());
+    QVERIFY(!w.form->dtPicker1()->isVisible());
+}
+
+void TestEntryForm::aTextThatIsNoDateIsRefused()
+{
+    Form w;
+    w.type(s("Text1(0)"), s("inn"));
+    w.form->setText1(5, s("1 Jan 2000"));
+    w.enter(w.box(5));
+    QTest::keyClick(w.focused(), Qt::Key_A, Qt::ControlModifier);
+    typeText(w.focused(), s("14 Mai 2024"));
+    w.tab();
+    // Refused in the box, with a hint; the field keeps its date and nothing goes elsewhere.
+    QCOMPARE(focusedName(), s("DTPicker1"));
+    QCOMPARE(w.form->dtPicker1()->toolTip(), w.form->dtPicker1()->hint());
+    QCOMPARE(w.form->text1(5), s("1 Jan 2000"));
+    QCOMPARE(w.form->text1(9), QString());
+    // Add is refused too, with the same hint in the status line.
+    w.clickToolbar1(1);
+    QVERIFY(readDatabase(w).isEmpty());
+    QCOMPARE(w->label10()->text(), w.form->dtPicker1()->hint());
+    QCOMPARE(focusedName(), s("DTPicker1"));
+}
+
+void TestEntryForm::theCalendarOpensFromTheKeyboard_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("F4") << int(Qt::Key_F4) << int(Qt::NoModifier);
+    QTest::newRow("Alt+Down") << int(Qt::Key_Down) << int(Qt::AltModifier);
+}
+
+void TestEntryForm::theCalendarOpensFromTheKeyboard()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    Form w;
+    w.form->setText1(5, s("14 May 2024"));
+    w.enter(w.box(5));
+    QTest::keyClick(w.focused(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCalendarWidget* calendar = w.form->dtPicker1()->calendar();
+    QTRY_VERIFY(calendar->isVisible());
+    QCOMPARE(calendar->selectedDate(), QDate(2024, 5, 14));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY(!calendar->isVisible());
+    QCOMPARE(w.form->text1(5), s("15 May 2024"));
+}
+
+void TestEntryForm::tabOrderFollowsTheRowsAndChangesNothing()
+{
+    Form w;
+    for (int field = 0; field < EntryForm::TextCount; ++field)
+        w.form->setText1(field, QStringLiteral("value %1").arg(field));
+    w.form->setText1(5, s("24 Dec 2005"));
+    w.form->setText1(14, s("http://hotel.example"));
+    w.form->setText1(15, s("desk@hotel.example"));
+    QStringList before;
+    for (int field = 0; field < EntryForm::TextCount; ++field)
+        before.append(w.form->text1(field));
+    // Row by row, left to right, from Business name to the commands after the last field.
+    w.enter(w.box(0));
+    QPoint last(-1, -1);
+    QStringList order{focusedName()};
+    for (; order.size() < 40 && order.last() != s("Toolbar1 Clear"); w.tab(), order.append(focusedName())) {
+        if (!order.last().contains(u'(') && order.last() != s("DTPicker1"))
+            continue; // the switch beside its caption, the commands
+        QWidget* stop = w.window->findChild<QWidget*>(order.last());
+        const QPoint at = stop->mapTo(w.window.get(), stop->rect().center());
+        const int row = stop->height() / 2;
+        QVERIFY2(at.y() > last.y() + row || (qAbs(at.y() - last.y()) <= row && at.x() > last.x()), qPrintable(order.join(u' ')));
+        last = at;
+    }
+    QCOMPARE(order.first(), s("Text1(0)"));
+    QVERIFY(order.contains(s("DTPicker1")) && order.contains(s("Command2")) && order.contains(s("Text1(12)")));
+    QCOMPARE(order.last(), s("Toolbar1 Clear"));
+    // Back again through the picker without stopping twice at the date.
+    w.enter(w.box(9));
+    QStringList backward;
+    for (int i = 0; i < 3; ++i, w.tab(true))
+        backward.append(focusedName());
+    QCOMPARE(backward, (QStringList{s("Text1(9)"), s("DTPicker1"), s("Combo1(6)")}));
+    for (int i = 0; i < 60; ++i)
+        w.tab(i >= 30);
+    for (int field = 0; field < EntryForm::TextCount; ++field)
+        QCOMPARE(w.form->text1(field), before.at(field));
 }
 
 void TestEntryForm::commandsAnswerTheirKeys_data()
@@ -165,134 +504,20 @@ void TestEntryForm::commandsAnswerTheirKeys()
     QFETCH(int, key);
     QFETCH(int, modifiers);
     QFETCH(int, command);
-    TestFolder folder;
-    FormWindow w;
-    QSignalSpy add(w.form, &EntryForm::addRequested);
-    QSignalSpy replace(w.form, &EntryForm::replaceRequested);
-    QSignalSpy clear(w.form, &EntryForm::clearRequested);
-    QSignalSpy commit(w.form, &EntryForm::commitRequested);
+    Form w;
+    QSignalSpy add(w.form, &EntryForm::addRequested), replace(w.form, &EntryForm::replaceRequested),
+        clear(w.form, &EntryForm::clearRequested), commit(w.form, &EntryForm::commitRequested);
     const QList<QSignalSpy*> spies = {&add, &replace, &clear, &commit};
-    // From a line edit, a pick-list box and the wrapping Comments box alike.
+    // From a line edit, a pick-list box and the wrapping Comments box alike, typing nothing.
     int presses = 0;
-    for (QWidget* from : {static_cast<QWidget*>(w.box(2)), static_cast<QWidget*>(w.combo(1)), w.control(12)}) {
-        w.enter(from);
+    for (int field : {2, 7, 12}) {
+        w.enter(field == 7 ? w.form->combo1(1) : w.form->text1Box(field));
         QTest::keyClick(w.focused(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         ++presses;
         QTRY_COMPARE(spies[command]->size(), presses);
-        for (int other = 0; other < spies.size(); ++other) {
-            if (other != command)
-                QCOMPARE(spies[other]->size(), 0);
-        }
-    }
-    for (int field : {2, 7, 12})
+        QCOMPARE(add.size() + replace.size() + clear.size() + commit.size(), presses);
         QCOMPARE(w.form->text1(field), QString());
-}
-
-void TestEntryForm::valuesAreWrittenToBothMembersOfAPickListPair()
-{
-    TestFolder folder;
-    FormWindow w;
-    PickLists lists;
-    lists.lists[1] = QStringList{QStringLiteral("Hotel"), QStringLiteral("Hostel")};
-    lists.lists[0] = QStringList{QStringLiteral("France"), QStringLiteral("Italy")};
-    lists.telephoneCodes = QStringList{QStringLiteral("33"), QStringLiteral("39")};
-
-    // Loading the lists does not put their first entry into an empty box.
-    w.form->LoadPickLists(lists);
-    QCOMPARE(w.combo(1)->count(), 2);
-    QCOMPARE(w.combo(1)->currentText(), QString());
-    QCOMPARE(w.form->text1(7), QString());
-    QCOMPARE(w.form->list1()->count(), 2);
-    QCOMPARE(w.form->list1()->item(1)->text(), QStringLiteral("39"));
-
-    w.form->setText1(7, QStringLiteral("Hostel"));
-    w.form->setText1(1, QStringLiteral("Narnia"));
-    w.form->setText1(0, QStringLiteral("Hotel Miramar"));
-    w.form->setText1(30, QStringLiteral("555 9999"));
-    QCOMPARE(w.combo(1)->currentText(), QStringLiteral("Hostel"));
-    QCOMPARE(w.combo(0)->currentText(), QStringLiteral("Narnia"));
-    QCOMPARE(w.form->text1(1), QStringLiteral("Narnia"));
-    QCOMPARE(w.form->text1(30), QStringLiteral("555 9999"));
-
-    // A second load keeps what the boxes show.
-    w.form->LoadPickLists(lists);
-    QCOMPARE(w.combo(1)->currentText(), QStringLiteral("Hostel"));
-    QCOMPARE(w.combo(1)->count(), 2);
-
-    w.form->ClearEntryFields();
-    for (int i = 0; i < EntryForm::TextCount; ++i)
-        QCOMPARE(w.form->text1(i), QString());
-    for (int i = 0; i < EntryForm::ComboCount; ++i)
-        QCOMPARE(w.combo(i)->currentText(), QString());
-    QCOMPARE(w.combo(1)->count(), 2);
-}
-
-void TestEntryForm::tabOrderFollowsTheRowsOfTheForm()
-{
-    TestFolder folder;
-    FormWindow w;
-    w.form->setText1(5, QStringLiteral("kept as it is"));
-    w.enter(w.box(0));
-    // The rows of the form, with the switch before the telephone box and the picker standing
-    // for the date box.
-    QStringList expected;
-    for (const Captioned& entry : kVisibleControls) {
-        const QString name = QLatin1String(entry.name);
-        if (name == QStringLiteral("Text1(3)"))
-            expected.append(QStringLiteral("Command2"));
-        expected.append(name == QStringLiteral("Text1(5)") ? QStringLiteral("DTPicker1") : name);
     }
-    // The commands right after Comments, then round to the first box again.
-    expected << QStringLiteral("Toolbar1 Add") << QStringLiteral("Toolbar1 Replace") << QStringLiteral("Toolbar1 Clear")
-             << QStringLiteral("Text1(0)");
-    auto focusedName = [&w] {
-        QWidget* widget = w.focused();
-        // The editor inside a combo box or the picker stands for its box.
-        while (widget != nullptr && widget->objectName().isEmpty())
-            widget = widget->parentWidget();
-        return widget != nullptr ? widget->objectName() : QString();
-    };
-    QStringList forward;
-    for (int i = 0; i < expected.size(); ++i) {
-        forward.append(focusedName());
-        w.tab();
-    }
-    QCOMPARE(forward, expected);
-
-    // And back again, through the picker without stopping twice at the date.
-    w.enter(w.box(9));
-    QStringList backward;
-    for (int i = 0; i < 4; ++i) {
-        backward.append(focusedName());
-        w.tab(true);
-    }
-    QCOMPARE(backward, (QStringList{QStringLiteral("Text1(9)"), QStringLiteral("DTPicker1"),
-                                    QStringLiteral("Combo1(6)"), QStringLiteral("Text1(20)")}));
-    QCOMPARE(w.form->text1(5), QStringLiteral("kept as it is"));
-}
-
-void TestEntryForm::enterInAFieldGoesNowhere()
-{
-    TestFolder folder;
-    FormWindow w;
-    struct EnterCounter : QObject
-    {
-        int seen = 0;
-        bool eventFilter(QObject*, QEvent* event) override
-        {
-            if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return)
-                ++seen;
-            return false;
-        }
-    } counter;
-    w.form->installEventFilter(&counter);
-    w.window.installEventFilter(&counter);
-    w.enter(w.box(0));
-    QTest::keyClicks(w.box(0), QStringLiteral("hotel.example"));
-    QTest::keyClick(w.box(0), Qt::Key_Return);
-    QCOMPARE(counter.seen, 0);
-    QCOMPARE(w.form->text1(0), QStringLiteral("Hotel.example"));
-    QCOMPARE(w.focused(), w.box(0));
 }
 
 QTEST_MAIN(TestEntryForm)

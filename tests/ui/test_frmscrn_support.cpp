@@ -20,8 +20,10 @@
 
 WindowUnderTest::WindowUnderTest(const TestFolder& folder, bool loadDatabase)
 {
-    window = std::make_unique<FrmScrn>(ProgramValues::forFolder(folder.path()),
-                                       [this](const QUrl& url) { opened.append(url); });
+    window = std::make_unique<FrmScrn>(ProgramValues::forFolder(folder.path()), [this](const QUrl& url) {
+        opened.append(url);
+        return browserStarts;
+    });
     window->show();
     window->activateWindow();
     if (!QTest::qWaitForWindowActive(window.get()))
@@ -44,7 +46,36 @@ void WindowUnderTest::type(const QString& objectName, const QString& text) const
 {
     QWidget* box = control(objectName);
     box->setFocus(Qt::TabFocusReason);
-    QTest::keyClicks(box, text);
+    // After a message box the window may not be active again: then the box takes the keys.
+    QWidget* focus = QApplication::focusWidget();
+    typeText(focus != nullptr && box->isAncestorOf(focus) ? focus : box, text);
+}
+
+void WindowUnderTest::addRecord(const QString& place, const QString& city) const
+{
+    window->ssTab1()->setCurrentIndex(FrmScrn::EditTab);
+    type(QStringLiteral("Text1(0)"), place);
+    if (!city.isEmpty())
+        type(QStringLiteral("Text1(2)"), city);
+    clickToolbar1(1);
+}
+
+void typeText(QWidget* widget, const QString& text)
+{
+    for (const QChar ch : text) {
+        const auto key = ch.isLetterOrNumber() && ch.unicode() < 128 ? Qt::Key(ch.toUpper().unicode())
+                         : ch == u' '                              ? Qt::Key_Space
+                                                                   : Qt::Key_unknown;
+        QTest::sendKeyEvent(QTest::KeyAction::Click, widget, key, QString(ch), Qt::NoModifier);
+    }
+}
+
+QString focusedName()
+{
+    QWidget* widget = QApplication::focusWidget();
+    while (widget != nullptr && widget->objectName().isEmpty())
+        widget = widget->parentWidget();
+    return widget != nullptr ? widget->objectName() : QString();
 }
 
 namespace {
@@ -111,6 +142,14 @@ void WindowUnderTest::clickHeader(int column) const
     window->listView1()->scrollTo(window->listView1()->model()->index(0, column));
     const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+}
+
+QStringList WindowUnderTest::column(int index) const
+{
+    QStringList texts;
+    for (int row = 0; row < window->listView1()->model()->rowCount(); ++row)
+        texts.append(listRow(row).value(index));
+    return texts;
 }
 
 QStringList WindowUnderTest::listRow(int row) const

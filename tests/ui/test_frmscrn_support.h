@@ -4,7 +4,6 @@
 
 #include <QList>
 #include <QMessageBox>
-#include <QPoint>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -17,7 +16,8 @@ class QMenu;
 class QWidget;
 class TestFolder;
 
-// A main window over a test folder, shown offscreen, with the documents it opens recorded.
+// A main window over a test folder, shown offscreen and active, with the documents it opens
+// recorded (and the browser failing to start when browserStarts is false).
 struct WindowUnderTest
 {
     explicit WindowUnderTest(const TestFolder& folder, bool loadDatabase = true);
@@ -26,25 +26,33 @@ struct WindowUnderTest
     FrmScrn* operator->() const { return window.get(); }
 
     QWidget* control(const QString& objectName) const;
-    // Gives a box the focus and types into it.
+    // Gives a box the focus as Tab does and types into it, key by key.
     void type(const QString& objectName, const QString& text) const;
-    // Toolbar1 button 1 (Add), 2 (Replace) or 3 (Clear), clicked with the mouse.
+    // Types a Place (and a City) into the form and clicks Add.
+    void addRecord(const QString& place, const QString& city = {}) const;
+    // Toolbar1 button 1 (Add), 2 (Replace) or 3 (Clear), and the Toolbar2 buttons, clicked.
     void clickToolbar1(int index) const;
     void clickToolbar2(int index) const;
     void showViewTab() const;
-    // A click with the button on the first cell of a row of ListView1.
+    // A click with the button on the first cell of a shown row of ListView1.
     void clickRow(int row, Qt::MouseButton button) const;
     // Right click on a row, then a click on an item of the Other menu that pops up.
     void chooseFromOtherMenu(int row, const QString& objectName) const;
     void clickHeader(int column) const;
-    // The column texts of a row of the list.
+    // The texts of a shown row, and of one column of every shown row.
     QStringList listRow(int row) const;
+    QStringList column(int index) const;
 
     QList<QUrl> opened;
+    bool browserStarts = true;
     std::unique_ptr<FrmScrn> window;
 };
 
-// A click on a visible menu's item.
+// Types text into a widget one key per character, with the character's own text (QTest's
+// keyClicks cannot type characters beyond Latin-1).
+void typeText(QWidget* widget, const QString& text);
+// The named control that has the focus; the editor inside a box stands for its box.
+QString focusedName();
 void clickMenuItem(QMenu* menu, QAction* action);
 
 // Each record a list of its 24 stored fields.
