@@ -6,10 +6,7 @@
 #include "server/ScriptQuery.h"
 
 #include <QDateTime>
-#include <QElapsedTimer>
-#include <QMutex>
-
-#include <httplib.h>
+#include <QRegularExpression>
 
 #include <cstdio>
 
@@ -17,65 +14,66 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-thread_local QElapsedTimer t_requestTimer;
-constexpr int kListenQueue = 1024;
-
-std::string utf8(const QString& text)
-{
-    return text.toStdString();
-}
-
-QByteArrayView queryOf(const httplib::Request& request)
-{
-    const std::string& target = request.target;
-    const size_t question = target.find('?');
-    if (question == std::string::npos)
-        return {};
-    return QByteArrayView(target.data() + question + 1, qsizetype(target.size() - question - 1));
-}
+constexpr std::string_view kVersionPath = "/roamlog/version.txt";
+constexpr std::string_view kScriptPaths[] = {"/cgi-bin/roamlog/roamlogdb.cgi", "/cgi-bin/roamlogdb.cgi"};
+constexpr std::string_view kProductPaths[] = {"/roamlog/", "/roamlog", "/"};
 
 // A refusal that is not a token: the status, and a text that begins with none of them.
-void refuse(httplib::Response& response, int status, const QString& why)
+HttpReply refusal(int status, const QString& why)
 {
-    response.status = status;
-    response.set_content(utf8(u"error: "_s + why + u"\n"_s), "text/plain; charset=utf-8");
+    return {status, "text/plain; charset=utf-8", {}, (u"error: "_s + why + u"\n"_s).toStdString()};
 }
 
-void reply(httplib::Response& response, const QString& text)
+HttpReply notAllowed(const char* allowed)
 {
-    response.set_content(utf8(text), "text/plain; charset=utf-8");
+    HttpReply reply = refusal(405, u"this address takes only %1 requests"_s.arg(QLatin1String(allowed)));
+    reply.headers.emplace_back("Allow", allowed);
+    return reply;
 }
 
-void html(httplib::Response& response, const QString& page, int status = 200)
+HttpReply text(const QString& body)
 {
-    response.status = status;
-    response.set_header("Content-Security-Policy", HtmlPage::kContentSecurityPolicy);
-    response.set_header("X-Content-Type-Options", "nosniff");
-    response.set_header("Referrer-Policy", "no-referrer");
-    response.set_content(utf8(page), "text/html; charset=utf-8");
+    return {200, "text/plain; charset=utf-8", {}, body.toStdString()};
 }
 
-void answerWrite(httplib::Response& response, const WriteOutcome& outcome, bool withIdentifier)
+HttpReply html(const QString& page, int status = 200)
+{
+    return {status,
+            "text/html; charset=utf-8",
+            {{"Content-Security-Policy", HtmlPage::kContentSecurityPolicy},
+             {"X-Content-Type-Options", "nosniff"},
+             {"Referrer-Policy", "no-referrer"}},
+            page.toStdString()};
+}
+
+HttpReply replyOf(const WriteOutcome& outcome, bool withIdentifier)
 {
     switch (outcome.status) {
     case WriteOutcome::Status::Stored:
     case WriteOutcome::Status::AlreadyStored:
-        return reply(response, withIdentifier ? u"ok:"_s + outcome.identifier : u"ok"_s);
+        return text(withIdentifier ? u"ok:"_s + outcome.identifier : u"ok"_s);
     case WriteOutcome::Status::AliasTaken:
-        return reply(response, u"tkn"_s);
+        return text(u"tkn"_s);
     case WriteOutcome::Status::Banned:
-        return reply(response, u"ban"_s);
+        return text(u"ban"_s);
     case WriteOutcome::Status::TooMany:
-        return refuse(response, 429, u"too many requests from this installation; try again in an hour"_s);
+        return refusal(429, u"too many requests from this installation; try again in an hour"_s);
     case WriteOutcome::Status::Refused:
-        return refuse(response, 400, outcome.error);
+        return refusal(400, outcome.error);
     case WriteOutcome::Status::Unavailable:
         std::fprintf(stderr, "database unavailable: %s\n", outcome.error.toLocal8Bit().constData());
-        return refuse(response, 503, u"the database cannot be reached just now; try again later"_s);
+        return refusal(503, u"the database cannot be reached just now; try again later"_s);
     case WriteOutcome::Status::Failed:
-        std::fprintf(stderr, "database error: %s\n", outcome.error.toLocal8Bit().constData());
-        return refuse(response, 500, u"the server cannot store this just now; try again later"_s);
+        break;
     }
+    std::fprintf(stderr, "database error: %s\n", outcome.error.toLocal8Bit().constData());
+    return refusal(500, u"the server cannot store this just now; try again later"_s);
+}
+
+template <size_t N>
+bool isOneOf(std::string_view path, const std::string_view (&paths)[N])
+{
+    return std::find(std::begin(paths), std::end(paths), path) != std::end(paths);
 }
 
 qint64 now()
@@ -83,138 +81,113 @@ qint64 now()
     return QDateTime::currentSecsSinceEpoch();
 }
 
-QMutex g_logLock;
-
 } // namespace
 
-HttpService::HttpService(SharedRecordStore& store, Options options)
-    : m_store(store), m_options(std::move(options)), m_server(std::make_unique<httplib::Server>())
+HttpService::HttpService(SharedRecordStore& store, Options options) : m_store(store), m_options(std::move(options))
 {
-    const size_t threads = size_t(qMax(1, m_options.threads));
-    m_server->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
-    // Slow clients are dropped after 10 s; a connection serves many requests.
-    m_server->set_read_timeout(10, 0);
-    m_server->set_write_timeout(10, 0);
-    m_server->set_keep_alive_timeout(5);
-    m_server->set_keep_alive_max_count(1000);
-    m_server->set_payload_max_length(64 * 1024);
-    // A reply goes out in more than one write; without this, the delayed acknowledgement of
-    // the client holds each answer on a kept-alive connection for some 40 ms.
-    m_server->set_tcp_nodelay(true);
-    m_server->set_socket_options([this](socket_t socket) {
-        httplib::default_socket_options(socket);
-        m_listenSocket = std::intptr_t(socket);
-    });
-    m_server->set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
-        t_requestTimer.start();
-        return httplib::Server::HandlerResponse::Unhandled;
-    });
-    m_server->set_error_handler([](const httplib::Request&, httplib::Response& response) {
-        if (response.body.empty())
-            refuse(response, response.status,
-                   response.status == 404   ? u"there is nothing at this address"_s
-                   : response.status == 414 ? u"the address is too long"_s
-                                            : u"the request cannot be served"_s);
-    });
-    m_server->set_logger([](const httplib::Request& request, const httplib::Response& response) {
-        const qint64 ms = t_requestTimer.isValid() ? t_requestTimer.elapsed() : 0;
-        t_requestTimer.invalidate();
-        const QByteArray stamp = QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1();
-        QMutexLocker lock(&g_logLock);
-        std::printf("%s %s %s %d %lldms\n", stamp.constData(), request.method.c_str(), request.path.c_str(),
-                    response.status, static_cast<long long>(ms));
-        std::fflush(stdout);
-    });
-    addRoutes();
+    m_reads.setMaxThreadCount(qMax(1, m_options.threads));
+    m_reads.setExpiryTimeout(-1); // a thread keeps its database connection for good
 }
 
-HttpService::~HttpService() = default;
-
-void HttpService::addRoutes()
+HttpService::~HttpService()
 {
-    m_server->Get("/roamlog/version.txt", [this](const httplib::Request&, httplib::Response& response) {
-        reply(response, m_options.currentVersion);
+    m_reads.waitForDone();
+}
+
+void HttpService::handle(HttpRequest request, HttpResponder respond)
+{
+    const std::string_view path = request.path();
+    const bool script = isOneOf(path, kScriptPaths);
+    if (!script && path != kVersionPath && path != HtmlPage::kStylesheetPath && !isOneOf(path, kProductPaths))
+        return respond(refusal(404, u"there is nothing at this address"_s));
+    if (request.method != "GET" && request.method != "HEAD")
+        return respond(notAllowed("GET, HEAD"));
+    if (script)
+        return this->script(request, std::move(respond));
+    if (path == kVersionPath)
+        return respond(text(m_options.currentVersion));
+    if (path == HtmlPage::kStylesheetPath) {
+        HttpReply style{200, "text/css; charset=utf-8", {{"Cache-Control", "max-age=3600"}},
+                        HtmlPage::stylesheet().toStdString()};
+        return respond(std::move(style));
+    }
+    respond(html(Pages::productPage(publicAddress(request))));
+}
+
+void HttpService::script(const HttpRequest& request, HttpResponder respond)
+{
+    const QByteArrayView query(request.query().data(), qsizetype(request.query().size()));
+    const bool post = query.startsWith("path=post&");
+    const bool add = !post && query.startsWith("mac=") && query.contains("&cmd=add&param=");
+    if ((post || add) && request.method != "GET")
+        return respond(notAllowed("GET")); // a HEAD must not store
+    if (post)
+        return postToForum(query, std::move(respond));
+    if (add)
+        return shareRecord(query, std::move(respond));
+    QString problem;
+    auto parameters = ScriptQuery::pageParameters(query, &problem);
+    if (!parameters)
+        return respond(refusal(400, problem));
+    static const QStringList kPages = {u"find"_s, u"msgs"_s, u"show"_s};
+    if (!kPages.contains(parameters->value(u"cmd"_s)))
+        return respond(refusal(
+            400, u"unknown request; the script knows path=post, cmd=add, cmd=find, cmd=msgs and cmd=show"_s));
+    m_reads.start([this, parameters = std::move(*parameters), respond = std::move(respond)] {
+        respond(page(parameters));
     });
-    m_server->Get(HtmlPage::kStylesheetPath, [](const httplib::Request&, httplib::Response& response) {
-        response.set_header("Cache-Control", "max-age=3600");
-        response.set_content(utf8(HtmlPage::stylesheet()), "text/css; charset=utf-8");
-    });
-    const auto product = [this](const httplib::Request&, httplib::Response& response) {
-        html(response, Pages::productPage(u"http://%1:%2/"_s.arg(m_options.host).arg(m_boundPort)));
-    };
-    m_server->Get("/roamlog/", product);
-    m_server->Get("/roamlog", product);
-    m_server->Get("/", product);
-
-    const auto script = [this](const httplib::Request& request, httplib::Response& response) {
-        const QByteArrayView query = queryOf(request);
-        if (query.startsWith("path=post&")) {
-            const auto post = ScriptQuery::forumPost(query);
-            if (!post)
-                return refuse(response, 400, u"a post is path=post&param=...&usr=...&mac=...&param2=..., "
-                                             "each value percent-encoded"_s);
-            if (const QString problem = RequestChecks::problemWithPost(*post); !problem.isEmpty())
-                return refuse(response, 400, problem);
-            return answerWrite(response, m_store.postToForum(post->installation, post->alias, post->text, post->stamp, now()),
-                               false);
-        }
-        if (query.startsWith("mac=") && query.contains("&cmd=add&param=")) {
-            const auto addition = ScriptQuery::addRecord(query);
-            if (!addition)
-                return refuse(response, 400, u"a record is mac=...&usr=...&cmd=add&param=..., each value percent-encoded"_s);
-            QString problem = RequestChecks::problemWithAddition(*addition);
-            const auto record = problem.isEmpty() ? RequestChecks::recordOfLine(addition->line, &problem) : std::nullopt;
-            if (!record)
-                return refuse(response, 400, problem);
-            return answerWrite(response, m_store.shareRecord(addition->installation, addition->alias, *record, now()),
-                               true);
-        }
-        QString problem;
-        const auto parameters = ScriptQuery::pageParameters(query, &problem);
-        if (!parameters)
-            return refuse(response, 400, problem);
-        const QString command = parameters->value(u"cmd"_s);
-        if (command == u"find"_s) {
-            const RecordSearch search = Pages::searchOf(*parameters);
-            return html(response, Pages::recordList(search, m_store.findRecords(search)));
-        }
-        if (command == u"msgs"_s) {
-            const int page = Pages::pageNumberOf(*parameters);
-            return html(response, Pages::forum(page, m_store.posts(page)));
-        }
-        if (command == u"show"_s) {
-            const auto shared = m_store.recordById(parameters->value(u"id"_s));
-            return shared ? html(response, Pages::recordPage(*shared))
-                          : html(response, Pages::notFound(u"There is no shared record with this identifier."_s), 404);
-        }
-        refuse(response, 400, u"unknown request; the script knows path=post, cmd=add, cmd=find, cmd=msgs and cmd=show"_s);
-    };
-    m_server->Get("/cgi-bin/roamlog/roamlogdb.cgi", script);
-    m_server->Get("/cgi-bin/roamlogdb.cgi", script);
 }
 
-bool HttpService::bind(QString* problem)
+void HttpService::shareRecord(QByteArrayView query, HttpResponder respond)
 {
-    const std::string host = utf8(m_options.host);
-    if (m_options.port == 0)
-        m_boundPort = m_server->bind_to_any_port(host);
-    else
-        m_boundPort = m_server->bind_to_port(host, m_options.port) ? m_options.port : -1;
-    // The library listens with a queue of five; a burst of clients beyond that would wait
-    // seconds for the kernel to retry their handshakes. Listening again widens the queue.
-    if (m_boundPort > 0 && m_listenSocket != -1)
-        ::listen(socket_t(m_listenSocket), kListenQueue);
-    if (m_boundPort <= 0)
-        *problem = u"cannot listen on %1:%2 (address in use or not of this machine)"_s.arg(m_options.host).arg(m_options.port);
-    return m_boundPort > 0;
+    const auto addition = ScriptQuery::addRecord(query);
+    if (!addition)
+        return respond(refusal(400, u"a record is mac=...&usr=...&cmd=add&param=..., each value percent-encoded"_s));
+    QString problem = RequestChecks::problemWithAddition(*addition);
+    const auto record = problem.isEmpty() ? RequestChecks::recordOfLine(addition->line, &problem) : std::nullopt;
+    if (!record)
+        return respond(refusal(400, problem));
+    m_store.shareRecord(addition->installation, addition->alias, *record, now(),
+                        [respond = std::move(respond)](WriteOutcome outcome) { respond(replyOf(outcome, true)); });
 }
 
-void HttpService::run()
+void HttpService::postToForum(QByteArrayView query, HttpResponder respond)
 {
-    m_server->listen_after_bind();
+    const auto post = ScriptQuery::forumPost(query);
+    if (!post)
+        return respond(refusal(400, u"a post is path=post&param=...&usr=...&mac=...&param2=..., "
+                                    "each value percent-encoded"_s));
+    if (const QString problem = RequestChecks::problemWithPost(*post); !problem.isEmpty())
+        return respond(refusal(400, problem));
+    m_store.postToForum(post->installation, post->alias, post->text, post->stamp, now(),
+                        [respond = std::move(respond)](WriteOutcome outcome) { respond(replyOf(outcome, false)); });
 }
 
-void HttpService::stop()
+HttpReply HttpService::page(const QMap<QString, QString>& parameters)
 {
-    m_server->stop();
+    const QString command = parameters.value(u"cmd"_s);
+    // A page the database could not read is no page: 503 tells caches and clients to retry.
+    if (command == u"find"_s) {
+        const RecordSearch search = Pages::searchOf(parameters);
+        const ResultPage<SharedRecord> results = m_store.findRecords(search);
+        return html(Pages::recordList(search, results), results.failed ? 503 : 200);
+    }
+    if (command == u"msgs"_s) {
+        const int number = Pages::pageNumberOf(parameters);
+        const ResultPage<ForumPost> posts = m_store.posts(number);
+        return html(Pages::forum(number, posts), posts.failed ? 503 : 200);
+    }
+    const auto shared = m_store.recordById(parameters.value(u"id"_s));
+    return shared ? html(Pages::recordPage(*shared))
+                  : html(Pages::notFound(u"There is no shared record with this identifier."_s), 404);
+}
+
+QString HttpService::publicAddress(const HttpRequest& request) const
+{
+    if (!m_options.publicUrl.isEmpty())
+        return m_options.publicUrl;
+    // A name or an address with its port, nothing else: what a client claims is shown to it.
+    static const QRegularExpression hostForm(u"^([A-Za-z0-9.-]+|\\[[0-9A-Fa-f:.]+\\])(:[0-9]{1,5})?$"_s);
+    const QString host = QString::fromLatin1(request.host);
+    return hostForm.match(host).hasMatch() ? u"http://"_s + host + u'/' : u"http://THIS-SERVER/"_s;
 }

@@ -1,45 +1,42 @@
 #pragma once
 
+#include "server/HttpExchange.h"
 #include "server/SharedRecordStore.h"
 
+#include <QMap>
 #include <QString>
+#include <QThreadPool>
 
-#include <cstdint>
-#include <memory>
-
-namespace httplib {
-class Server;
-}
-
-// The HTTP side of the server: the addresses, the replies and the request log. A request is
-// read and checked here, handed to one storage call, and its answer rendered.
+// The server's addresses: the version file, the product page, the stylesheet, and the script
+// with its writes and pages. A request is read and checked on the event loop and handed to one
+// storage call: a write is queued and answered once committed, a page is read on a small pool
+// of threads, so that the event loop never waits for the database.
 class HttpService
 {
 public:
     struct Options
     {
-        QString host = QStringLiteral("127.0.0.1");
-        int port = 8080;
         QString currentVersion;
-        int threads = 64; // one for each open connection: a keep-alive client holds its thread
+        // The address the product page gives for the desktop program; when empty, the one the
+        // client asked for (its Host).
+        QString publicUrl;
+        int threads = 8; // that read pages from the database
     };
 
     HttpService(SharedRecordStore& store, Options options);
-    ~HttpService();
+    ~HttpService(); // after the pages being read
 
-    // Binds the address; false with *problem set when that fails. port() is then known.
-    bool bind(QString* problem);
-    int port() const { return m_boundPort; }
-    // Serves until stop() is called (from any thread); requests in flight are finished.
-    void run();
-    void stop();
+    void handle(HttpRequest request, HttpResponder respond);
 
 private:
-    void addRoutes();
+    void script(const HttpRequest& request, HttpResponder respond);
+    void shareRecord(QByteArrayView query, HttpResponder respond);
+    void postToForum(QByteArrayView query, HttpResponder respond);
+    // find, msgs or show; blocks on the database
+    HttpReply page(const QMap<QString, QString>& parameters);
+    QString publicAddress(const HttpRequest& request) const;
 
     SharedRecordStore& m_store;
     Options m_options;
-    std::unique_ptr<httplib::Server> m_server;
-    int m_boundPort = -1;
-    std::intptr_t m_listenSocket = -1; // the listening socket, kept to widen its queue
+    QThreadPool m_reads;
 };
