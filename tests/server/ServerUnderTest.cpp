@@ -2,23 +2,12 @@
 
 #include "PostgresInstance.h"
 
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
-
-ServerUnderTest::~ServerUnderTest()
-{
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(15000)) {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-}
 
 QString ServerUnderTest::program()
 {
@@ -50,9 +39,8 @@ bool ServerUnderTest::start(const QString& database, const QStringList& extra)
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.start(program(), QStringList{u"serve"_s, u"--listen"_s, u"127.0.0.1:0"_s, u"--database"_s, database} + extra);
     static const QRegularExpression ready(u"listening on (http://127\\.0\\.0\\.1:\\d+/)"_s);
-    QElapsedTimer clock;
-    clock.start();
-    while (m_process.state() != QProcess::NotRunning && clock.elapsed() < 20000) {
+    const QDeadlineTimer deadline(20000);
+    while (m_process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
         m_process.waitForReadyRead(100);
         if (const auto match = ready.match(log()); match.hasMatch()) {
             m_baseUrl = match.captured(1);
@@ -60,6 +48,18 @@ bool ServerUnderTest::start(const QString& database, const QStringList& extra)
         }
     }
     return false;
+}
+
+int ServerUnderTest::stop(int timeoutMs)
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+    m_process.terminate();
+    if (m_process.waitForFinished(timeoutMs) && m_process.exitStatus() == QProcess::NormalExit)
+        return m_process.exitCode();
+    m_process.kill();
+    m_process.waitForFinished(5000);
+    return -1;
 }
 
 quint16 ServerUnderTest::port() const
@@ -73,13 +73,15 @@ QString ServerUnderTest::log() const
     return QString::fromUtf8(m_log);
 }
 
-QString ServerUnderTest::admin(const QStringList& command) const
+ServerUnderTest::Run ServerUnderTest::run(const QStringList& arguments, const QString& folder)
 {
     QProcess tool;
-    // Standard error comes after the whole output, so that a driver's notice cannot land in the
-    // middle of a CSV export.
-    tool.start(program(), command + QStringList{u"--database"_s, m_database});
-    if (!tool.waitForFinished(30000))
+    tool.setWorkingDirectory(folder);
+    tool.start(program(), arguments);
+    if (!tool.waitForFinished(15000))
         tool.kill();
-    return QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
+    // Standard error after the whole output, so that a driver's notice cannot land in the
+    // middle of a CSV export.
+    return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1,
+            QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError())};
 }

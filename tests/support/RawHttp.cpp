@@ -16,28 +16,6 @@ QByteArray Answer::header(const QByteArray& lowerCaseName) const
     return {};
 }
 
-namespace {
-
-QByteArray dechunk(const QByteArray& chunked)
-{
-    QByteArray body;
-    qsizetype at = 0;
-    while (at < chunked.size()) {
-        const qsizetype lineEnd = chunked.indexOf("\r\n", at);
-        if (lineEnd < 0)
-            break;
-        bool ok = false;
-        const qsizetype size = chunked.mid(at, lineEnd - at).split(';').first().trimmed().toLongLong(&ok, 16);
-        if (!ok || size == 0)
-            break;
-        body += chunked.mid(lineEnd + 2, size);
-        at = lineEnd + 2 + size + 2;
-    }
-    return body;
-}
-
-} // namespace
-
 Answer parse(const QByteArray& response)
 {
     Answer answer;
@@ -56,16 +34,13 @@ Answer parse(const QByteArray& response)
             answer.headers.append({lines.at(i).left(colon).trimmed().toLower(), lines.at(i).mid(colon + 1).trimmed()});
     }
     const QByteArray rest = headEnd < 0 ? QByteArray() : response.mid(headEnd + 4);
-    if (answer.header("transfer-encoding").toLower().contains("chunked"))
-        answer.body = dechunk(rest);
-    else if (const QByteArray length = answer.header("content-length"); !length.isEmpty())
-        answer.body = rest.left(length.toLongLong());
-    else
-        answer.body = rest;
+    const QByteArray length = answer.header("content-length");
+    answer.body = length.isEmpty() ? rest : rest.left(length.toLongLong());
     return answer;
 }
 
-Answer get(quint16 port, const QByteArray& target, int timeoutMs)
+Answer request(quint16 port, const QByteArray& method, const QByteArray& target, const QByteArray& headers,
+               int timeoutMs)
 {
     QTcpSocket socket;
     socket.connectToHost(u"127.0.0.1"_s, port);
@@ -74,8 +49,8 @@ Answer get(quint16 port, const QByteArray& target, int timeoutMs)
         failed.error = u"no connection: %1"_s.arg(socket.errorString());
         return failed;
     }
-    socket.write("GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(port)
-                 + "\r\nConnection: close\r\n\r\n");
+    const QByteArray host = headers.toLower().contains("host:") ? QByteArray() : "Host: 127.0.0.1\r\n";
+    socket.write(method + ' ' + target + " HTTP/1.1\r\n" + host + headers + "Connection: close\r\n\r\n");
     QByteArray response;
     QElapsedTimer clock;
     clock.start();

@@ -5,8 +5,8 @@
 #include <QPair>
 #include <QString>
 
-// HTTP/1.1 over a plain QTcpSocket, for tests that must send a request target byte for byte
-// (invalid escapes, NUL, a megabyte of query) where QUrl would repair or refuse it.
+// HTTP/1.1 over a plain QTcpSocket, for tests that must send a request byte for byte (invalid
+// escapes, NUL, a megabyte of target, any method or header) where QUrl would repair or refuse it.
 namespace RawHttp {
 
 struct Answer
@@ -20,11 +20,13 @@ struct Answer
     QByteArray header(const QByteArray& lowerCaseName) const;
 };
 
-// One "GET target" with Connection: close, waiting at most timeoutMs for the whole answer.
-Answer get(quint16 port, const QByteArray& target, int timeoutMs = 10000);
+// One request with Connection: close, waiting at most timeoutMs for the whole answer. headers
+// are whole lines ("Name: value\r\n"); a Host line for 127.0.0.1 is added when they hold none.
+Answer request(quint16 port, const QByteArray& method, const QByteArray& target, const QByteArray& headers = {},
+               int timeoutMs = 10000);
+inline Answer get(quint16 port, const QByteArray& target) { return request(port, "GET", target); }
 
-// Splits what a server sent on a closed connection into status, headers and body
-// (Content-Length or chunked).
+// Splits what a server sent into status, headers and body (by its Content-Length).
 Answer parse(const QByteArray& response);
 
 } // namespace RawHttp

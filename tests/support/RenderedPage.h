@@ -5,36 +5,28 @@
 #include <QString>
 
 // Reads the DOM that Chromium serialises (--dump-dom): every element with its attributes, and
-// the text a reader sees. The serialisation is regular (attribute values always in double
-// quotes, "<", ">" and "&" escaped in text), so a small reader suffices where an XML reader
-// would stop at the first void element.
+// the text a reader sees. The serialisation is regular (attribute values in double quotes, "<",
+// ">" and "&" escaped in text), so a small reader suffices where an XML reader would stop at
+// the first void element.
 class RenderedPage
 {
 public:
     struct Element
     {
-        QString name;                     // lower case
+        QString name;                      // lower case
         QMap<QString, QString> attributes; // names lower case, values unescaped
     };
 
     explicit RenderedPage(const QString& dom);
 
-    const QList<Element>& elements() const { return m_elements; }
     QList<Element> elements(const QString& name) const;
-
-    // The text outside head, script and style, entities resolved, each run of white space one
-    // blank.
+    // The text outside head, script and style, entities resolved, each run of white space and
+    // each tag one blank.
     QString visibleText() const { return m_text; }
-
     // Every attribute whose name begins with "on" (event handlers), as "element.attribute".
     QStringList eventHandlers() const;
 
-    static QString unescape(QStringView text);
-
 private:
-    void readTag(const QString& dom, qsizetype& at);
-
     QList<Element> m_elements;
     QString m_text;
-    int m_hiddenDepth = 0; // inside head, title, script or style
 };
