@@ -471,7 +471,9 @@ WriteQueue::Job SharedRecordStore::shareJob(const QString& installation, const Q
 {
     // A record that names no place is no record of a place visited; nothing can find it.
     if (record.field(RecordColumns::Place).trimmed().isEmpty())
-        return {WriteOutcome::Status::Refused, {}, u"a shared record needs at least its place"_s};
+        return [](PreparedStatements&) {
+            return WriteOutcome{WriteOutcome::Status::Refused, {}, u"a shared record needs at least its place"_s};
+        };
     // The hash and the values are made here, on the request's thread, not on the writer's.
     const QString key = contentKey(record);
     const QString owner = aliasKey(text(alias));
