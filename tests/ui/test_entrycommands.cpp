@@ -1,22 +1,22 @@
+// The commands between the form, the list and the file: Add, Replace, Clear, Remove, Undo and
+// Redo, the caption, unsaved edits, and failed writes that lose nothing.
 #include "test_frmscrn_support.h"
 
 #include "TestFolder.h"
 #include "store/LineCodec.h"
 #include "store/RecordStore.h"
-#include "ui/list/RecordListModel.h"
 #include "ui/entry/EntryCommands.h"
 #include "ui/entry/EntryForm.h"
+#include "ui/list/RecordListModel.h"
 #include "ui/list/RecordListView.h"
 #include "ui/window/FrmScrn.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QFile>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
-#include <QMessageBox>
-#include <QLocale>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -24,61 +24,50 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int CityBox = 2; // the Text1 box of the City column
 constexpr int Place = 0, City = 10, DateModified = 22, UploadMark = 23;
 
-const QRegularExpression kStamp(u"^\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d$"_s);
-
-QDateTime stampTime(const QString& stamp)
+bool isStamp(const QString& text)
 {
-    return QDateTime::fromString(stamp, u"MM-dd-yyyy hh:mm:ss"_s);
+    return QRegularExpression(u"^\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d$"_s).match(text).hasMatch();
 }
 
-QStringList places(const Records& records)
+// "Place/City" of every record the file holds.
+QStringList places(const TestFolder& folder)
 {
     QStringList names;
-    for (const QStringList& fields : records)
+    for (const QStringList& fields : readDatabase(folder))
         names.append(fields.value(Place) + u'/' + fields.value(City));
     return names;
 }
 
-// A key pressed while the record list has the focus, in the active window (as it is again
-// once a message box has closed).
-void pressOnList(const WindowUnderTest& w, Qt::KeyboardModifiers modifiers)
+// Ctrl+Z (or with Shift, Ctrl+Shift+Z) on the list, in the active window.
+void press(const WindowUnderTest& w, bool redo)
 {
     w->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
     w.showViewTab();
     w->listView1()->setFocus();
-    QTest::keyClick(w->listView1(), Qt::Key_Z, modifiers);
-}
-
-void pressUndo(const WindowUnderTest& w)
-{
-    pressOnList(w, Qt::ControlModifier);
-}
-
-void pressRedo(const WindowUnderTest& w)
-{
-    pressOnList(w, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(w->listView1(), Qt::Key_Z, redo ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
 }
 
 void changeCity(const WindowUnderTest& w, int row, const QString& city)
 {
     w.clickRow(row, Qt::LeftButton);
-    w->entryForm()->setText1(CityBox, QString());
+    w->entryForm()->setText1(2, QString());
     w.type(u"Text1(2)"_s, city);
     w.clickToolbar1(2);
 }
 
-// What Share does to a record it has posted: the server's answer in the mark, then a rewrite.
-void markAsShared(const WindowUnderTest& w, int row, const QString& answer)
+// The folder can no longer be written: a folder takes the database's name.
+void blockTheFile(const TestFolder& folder)
 {
-    RecordStore& store = w->store();
-    TravelRecord shared = store.row(row);
-    QVERIFY(!shared.setField(UploadMark, answer));
-    QVERIFY(w->recordModel()->replaceRecord(row, shared));
-    QVERIFY(store.SaveAllRecords());
+    QVERIFY(QFile::remove(folder.filePath(u"Roamlog.ppd"_s)));
+    QVERIFY(QDir(folder.path()).mkdir(u"Roamlog.ppd"_s));
+}
+
+Records alphaAndBeta()
+{
+    return {record({{Place, u"Alpha"_s}, {City, u"Bern"_s}}), record({{Place, u"Beta"_s}, {City, u"Chur"_s}})};
 }
 
 } // namespace
@@ -99,9 +88,6 @@ private slots:
     void captionFollowsTheRecordShown();
     void pickingAnotherRecordAsksAboutUnsavedEdits_data();
     void pickingAnotherRecordAsksAboutUnsavedEdits();
-    void pickingWithoutEditsAsksNothing();
-    void aSearchHidingTheShownRecordChangesOnlyIt_data();
-    void aSearchHidingTheShownRecordChangesOnlyIt();
     void eachStepIsWrittenAtOnce();
     void aTextBoxUndoesItsTypingFirst();
     void historyKeepsTheNewestTwenty();
@@ -114,11 +100,9 @@ void TestEntryCommands::dateStampIgnoresTheLocale()
 {
     const QLocale previous;
     QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
-    const QString stamp = EntryCommands::dateStamp(QDateTime(QDate(2006, 3, 7), QTime(9, 5, 7)));
-    const QString afternoon = EntryCommands::dateStamp(QDateTime(QDate(2006, 12, 25), QTime(21, 0, 59)));
+    const QString stamp = EntryCommands::dateStamp(QDateTime(QDate(2006, 12, 25), QTime(21, 5, 7)));
     QLocale::setDefault(previous);
-    QCOMPARE(stamp, u"03-07-2006 09:05:07"_s);
-    QCOMPARE(afternoon, u"12-25-2006 21:00:59"_s);
+    QCOMPARE(stamp, u"12-25-2006 21:05:07"_s);
 }
 
 void TestEntryCommands::addAppendsALineWithoutMark()
@@ -126,45 +110,23 @@ void TestEntryCommands::addAppendsALineWithoutMark()
     TestFolder folder;
     WindowUnderTest w(folder);
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
-    w.type(u"Text1(0)"_s, u"Hotel Miramar"_s);
-    w.type(u"Text1(2)"_s, u"Lisbon"_s);
+    w.type(u"Text1(0)"_s, u"hotel miramar"_s);
     w.type(u"Text1(20)"_s, u"1p:$80"_s);
     w.control(u"Text1(14)"_s)->setFocus(); // leaves a bare "http://" in the Web box
     w.clickToolbar1(1);
-
-    QCOMPARE(w->listView1()->model()->rowCount(), 1);
     const QStringList row = w.listRow(0);
-    QCOMPARE(row[Place], u"Hotel Miramar"_s);
-    QCOMPARE(row[City], u"Lisbon"_s);
-    QCOMPARE(row[17], u"1p:$80"_s);
-    QCOMPARE(row[21], QString()); // the bare prefix is not stored
-    QCOMPARE(row[UploadMark], u"*"_s);
-    QVERIFY(row[24].isEmpty());
-    QVERIFY2(kStamp.match(row[DateModified]).hasMatch(), qPrintable(row[DateModified]));
-    const QDateTime stamped = stampTime(row[DateModified]);
+    QCOMPARE(row.mid(0, 1) + row.mid(17, 1) + row.mid(21, 1) + row.mid(23), (QStringList{u"Hotel Miramar"_s, u"1p:$80"_s, QString(), u"*"_s, QString()}));
+    const QDateTime stamped = QDateTime::fromString(row[DateModified], u"MM-dd-yyyy hh:mm:ss"_s);
     QVERIFY(stamped >= before && stamped <= QDateTime::currentDateTime().addSecs(1));
-
-    // The file got the line before the mark was set.
+    // The file got the line before the mark was set; the form is ready for the next record.
     const Records file = readDatabase(folder);
-    QCOMPARE(file.size(), 1);
-    QCOMPARE(file[0].size(), 24);
-    QCOMPARE(file[0].mid(0, 23), row.mid(0, 23));
-    QCOMPARE(file[0][UploadMark], QString());
-    // The appended line encodes the plain line alone, without a CR LF inside.
-    QVERIFY(!folder.read(u"Roamlog.bak"_s).size());
-
-    // The form is empty, ready for the next record, with the focus on the Place.
-    QVERIFY(w->entryForm()->text1(0).isEmpty());
-    QVERIFY(w->entryForm()->text1(2).isEmpty());
+    QCOMPARE(file, Records{row.mid(0, 23) << QString()});
+    QVERIFY(w->entryForm()->text1(0).isEmpty() && w->entryForm()->text1(20).isEmpty());
     QCOMPARE(QApplication::focusWidget(), w.control(u"Text1(0)"_s));
-
-    // The same Place again is a second record, at the end.
-    w.type(u"Text1(0)"_s, u"Hotel Miramar"_s);
-    w.type(u"Text1(2)"_s, u"Porto"_s);
-    w.clickToolbar1(1);
-    QCOMPARE(w->listView1()->model()->rowCount(), 2);
-    QCOMPARE(w.listRow(1)[City], u"Porto"_s);
-    QCOMPARE(readDatabase(folder).size(), 2);
+    // The same Place again is a second record, at the end, appended without a rewrite.
+    w.addRecord(u"Hotel Miramar"_s, u"Porto"_s);
+    QCOMPARE(places(folder), (QStringList{u"Hotel Miramar/"_s, u"Hotel Miramar/Porto"_s}));
+    QVERIFY(!QFile::exists(folder.filePath(u"Roamlog.bak"_s)));
 }
 
 void TestEntryCommands::replaceOverwritesTheSelectedRecord()
@@ -172,46 +134,24 @@ void TestEntryCommands::replaceOverwritesTheSelectedRecord()
     TestFolder folder;
     writeDatabase(folder, {record({{Place, u"Alpha Inn"_s}, {City, u"Bern"_s}, {UploadMark, u"K17"_s}}),
                            record({{Place, u"Beta Hotel"_s}, {City, u"Chur"_s}})});
-    const QByteArray original = folder.read(u"Roamlog.ppd"_s);
     WindowUnderTest w(folder);
-
-    // A record added in this run carries "*" into the next rewrite.
-    w.type(u"Text1(0)"_s, u"Gamma Hostel"_s);
-    w.clickToolbar1(1);
-
-    // Show Alpha, change its city and replace it.
-    w.clickRow(0, Qt::LeftButton);
-    QCOMPARE(w->entryForm()->text1(0), u"Alpha Inn"_s);
-    w->entryForm()->setText1(CityBox, QString());
-    w.type(u"Text1(2)"_s, u"Basel"_s);
-    w.clickToolbar1(2);
-
+    w.addRecord(u"Gamma Hostel"_s); // carries its "*" into the rewrite
+    const QByteArray beforeRewrite = folder.read(u"Roamlog.ppd"_s);
+    changeCity(w, 0, u"Basel"_s);
     const Records file = readDatabase(folder);
-    QCOMPARE(file.size(), 3);
-    QCOMPARE(file[0][Place], u"Alpha Inn"_s);
-    QCOMPARE(file[0][City], u"Basel"_s);
-    QCOMPARE(file[0][UploadMark], u"K17"_s); // the mark is kept
-    QVERIFY(kStamp.match(file[0][DateModified]).hasMatch());
-    QCOMPARE(file[1][City], u"Chur"_s);
-    QCOMPARE(file[2][Place], u"Gamma Hostel"_s);
+    QCOMPARE(places(folder), (QStringList{u"Alpha Inn/Basel"_s, u"Beta Hotel/Chur"_s, u"Gamma Hostel/"_s}));
+    QCOMPARE(file[0][UploadMark], u"K17"_s);
     QCOMPARE(file[2][UploadMark], u"*"_s);
-    // The backup holds the file as it was before the rewrite: the two records and the append.
-    const QByteArray backup = folder.read(u"Roamlog.bak"_s);
-    QVERIFY(backup.startsWith(original));
-    QCOMPARE(readDatabase(folder, u"Roamlog.bak"_s).size(), 3);
+    QVERIFY(isStamp(file[0][DateModified]));
+    QCOMPARE(folder.read(u"Roamlog.bak"_s), beforeRewrite);
     QVERIFY(w->entryForm()->text1(0).isEmpty());
-
     // Alpha selected, Beta's Place typed: Alpha's fields change, Alpha keeps its Place.
     w.clickRow(0, Qt::LeftButton);
     w->entryForm()->setText1(Place, QString());
     w.type(u"Text1(0)"_s, u"Beta Hotel"_s);
-    w->entryForm()->setText1(CityBox, QString());
-    w.type(u"Text1(2)"_s, u"Thun"_s);
+    w->entryForm()->setText1(2, u"Thun"_s);
     w.clickToolbar1(2);
-    QCOMPARE(w.listRow(0)[Place], u"Alpha Inn"_s);
-    QCOMPARE(w.listRow(0)[City], u"Thun"_s);
-    QCOMPARE(w.listRow(1)[City], u"Chur"_s);
-    QCOMPARE(readDatabase(folder)[0][City], u"Thun"_s);
+    QCOMPARE(places(folder).mid(0, 2), (QStringList{u"Alpha Inn/Thun"_s, u"Beta Hotel/Chur"_s}));
 }
 
 void TestEntryCommands::replaceReportsItemNotFound()
@@ -221,17 +161,13 @@ void TestEntryCommands::replaceReportsItemNotFound()
     const QByteArray original = folder.read(u"Roamlog.ppd"_s);
     WindowUnderTest w(folder);
     w.clickRow(0, Qt::LeftButton);
-    // Places compare exactly: a trailing blank or another case is another Place.
+    // Places compare exactly: a trailing blank is another Place.
     w.type(u"Text1(0)"_s, u" "_s);
     w.control(u"Text1(14)"_s)->setFocus();
     w.clickToolbar1(2);
     QCOMPARE(w->windowTitle(), u"Roamlog - Hotel Miramar  - Item not found"_s);
     QCOMPARE(w->label10()->text(), u"Hotel Miramar  - Item not found"_s);
-    QCOMPARE(w->entryForm()->text1(0), u"Hotel Miramar "_s);
     QCOMPARE(w->entryForm()->text1(14), QString()); // the pre-step ran all the same
-    QCOMPARE(folder.read(u"Roamlog.ppd"_s), original);
-    QVERIFY(!QDir(folder.path()).exists(u"Roamlog.bak"_s));
-
     w->entryForm()->setText1(Place, u"hotel miramar"_s);
     w.clickToolbar1(2);
     QCOMPARE(w->windowTitle(), u"Roamlog - hotel miramar - Item not found"_s);
@@ -241,11 +177,10 @@ void TestEntryCommands::replaceReportsItemNotFound()
 void TestEntryCommands::clearEmptiesTheForm()
 {
     TestFolder folder;
-    writeDatabase(folder, {record({{Place, u"Inn"_s}, {2, u"Hotel"_s}, {City, u"Rome"_s}})});
+    writeDatabase(folder, {record({{Place, u"Inn"_s}, {2, u"Hotel"_s}, {7, u"555 9"_s}, {City, u"Rome"_s}})});
     WindowUnderTest w(folder);
     w.clickRow(0, Qt::LeftButton);
     const QString caption = w->windowTitle();
-    QCOMPARE(w->entryForm()->combo1(1)->currentText(), u"Hotel"_s);
     w.clickToolbar1(3);
     for (int i = 0; i < EntryForm::TextCount; ++i)
         QVERIFY2(w->entryForm()->text1(i).isEmpty(), qPrintable(QString::number(i)));
@@ -263,29 +198,19 @@ void TestEntryCommands::removeTakesOnlyTheRecordShown()
                            record({{Place, u"Beta"_s}, {City, u"Bergen"_s}})});
     const QByteArray original = folder.read(u"Roamlog.ppd"_s);
     WindowUnderTest w(folder);
-
     // Alpha in the form, Beta selected by the right click: nothing happens.
     w.clickRow(0, Qt::LeftButton);
     w.chooseFromOtherMenu(1, u"mnuRemoveEntry"_s);
-    QCOMPARE(w->listView1()->model()->rowCount(), 3);
     QCOMPARE(folder.read(u"Roamlog.ppd"_s), original);
-
     // The second Beta shown and selected: only it goes, without a question.
     w.clickRow(2, Qt::LeftButton);
     w.chooseFromOtherMenu(2, u"mnuRemoveEntry"_s);
-    QCOMPARE(w->listView1()->model()->rowCount(), 2);
-    const Records file = readDatabase(folder);
-    QCOMPARE(file.size(), 2);
-    QCOMPARE(file[1][City], u"Oslo"_s);
+    QCOMPARE(places(folder), (QStringList{u"Alpha/"_s, u"Beta/Oslo"_s}));
     QCOMPARE(folder.read(u"Roamlog.bak"_s), original);
     QCOMPARE(w->label10()->text(), u"Removed Beta - Ctrl+Z to undo"_s);
-
     // The form still shows the removed record; Add stores it again at the end.
-    QCOMPARE(w->entryForm()->text1(CityBox), u"Bergen"_s);
     w.clickToolbar1(1);
-    QCOMPARE(w->listView1()->model()->rowCount(), 3);
-    QCOMPARE(w.listRow(2)[City], u"Bergen"_s);
-    QCOMPARE(readDatabase(folder).size(), 3);
+    QCOMPARE(places(folder).last(), u"Beta/Bergen"_s);
 }
 
 void TestEntryCommands::failedWritesAreReportedAndLoseNothing()
@@ -293,66 +218,45 @@ void TestEntryCommands::failedWritesAreReportedAndLoseNothing()
     TestFolder folder;
     writeDatabase(folder, {record({{Place, u"Alpha"_s}, {City, u"Bern"_s}})});
     WindowUnderTest w(folder);
-    // The database can no longer be written: a folder takes its name.
-    QVERIFY(QFile::remove(folder.filePath(u"Roamlog.ppd"_s)));
-    QVERIFY(QDir(folder.path()).mkdir(u"Roamlog.ppd"_s));
-
-    {
-        MessageCatcher message;
-        w.type(u"Text1(0)"_s, u"Gamma"_s);
-        w.clickToolbar1(1);
-        QCOMPARE(message.count(), 1);
-        QCOMPARE(message.caption(), u"Roamlog"_s);
-        QCOMPARE(message.text(), u"The change could not be saved."_s);
-        QVERIFY(!message.details().isEmpty());
-        // The list shows what the file holds; the form still holds the new record.
-        QCOMPARE(w->listView1()->model()->rowCount(), 1);
-        QCOMPARE(w->entryForm()->text1(0), u"Gamma"_s);
-    }
-    {
-        MessageCatcher message;
-        w.clickRow(0, Qt::LeftButton);
-        w->entryForm()->setText1(CityBox, u"Basel"_s);
-        w.clickToolbar1(2);
-        QCOMPARE(message.count(), 1);
-        QCOMPARE(w.listRow(0)[City], u"Bern"_s);
-        QCOMPARE(w->entryForm()->text1(CityBox), u"Basel"_s);
-    }
-    {
-        MessageCatcher message;
-        w.clickRow(0, Qt::LeftButton);
-        w.chooseFromOtherMenu(0, u"mnuRemoveEntry"_s);
-        QCOMPARE(message.count(), 1);
-        QCOMPARE(w->listView1()->model()->rowCount(), 1);
-        QCOMPARE(w.listRow(0)[Place], u"Alpha"_s);
-        QCOMPARE(w->listView1()->selectedRow(), 0);
-    }
+    blockTheFile(folder);
+    MessageCatcher message;
+    w.addRecord(u"Gamma"_s);
+    QCOMPARE(message.caption(), u"Roamlog"_s);
+    QCOMPARE(message.text(), u"The change could not be saved."_s);
+    QVERIFY(!message.details().isEmpty());
+    // The list shows what the file holds; the form still holds what was typed.
+    QCOMPARE(w.column(Place), QStringList{u"Alpha"_s});
+    QCOMPARE(w->entryForm()->text1(0), u"Gamma"_s);
+    w.clickRow(0, Qt::LeftButton);
+    w->entryForm()->setText1(2, u"Basel"_s);
+    w.clickToolbar1(2);
+    QCOMPARE(w.column(City), QStringList{u"Bern"_s});
+    QCOMPARE(w->entryForm()->text1(2), u"Basel"_s);
+    w.clickRow(0, Qt::LeftButton);
+    w.chooseFromOtherMenu(0, u"mnuRemoveEntry"_s);
+    QCOMPARE(message.count(), 3);
+    QCOMPARE(w.column(Place), QStringList{u"Alpha"_s});
+    QCOMPARE(w->listView1()->selectedRow(), 0);
 }
 
 void TestEntryCommands::addRefusesARecordThatFitsOnlyWithoutItsMark()
 {
     TestFolder folder;
     WindowUnderTest w(folder);
-    // A line of 24 fields, each followed by "|": Place "P", the 19-character stamp and the
-    // comments leave room for the CR LF of a rewrite, but not for the "*" as well.
-    const int longest = LineCodec::kMaxEncodableLength - 2;
-    const QString comments(longest - 1 - 19 - 24, u'c');
+    // 24 fields each followed by "|", Place "P", the 19-character stamp and the comments leave
+    // room for the CR LF of a rewrite, but not for the "*" as well.
+    const QString comments(LineCodec::kMaxEncodableLength - 2 - 1 - 19 - 24, u'c');
     w->entryForm()->setText1(Place, u"P"_s);
     w->entryForm()->setText1(12, comments);
     MessageCatcher message;
     w.clickToolbar1(1);
     QTRY_COMPARE(message.count(), 1);
-    QCOMPARE(message.text(), u"The change could not be saved."_s);
     QVERIFY2(message.details().contains(QLatin1String("too long")), qPrintable(message.details()));
-    QCOMPARE(w->listView1()->model()->rowCount(), 0);
-    QVERIFY(!QDir(folder.path()).exists(u"Roamlog.ppd"_s));
+    QVERIFY(!QFile::exists(folder.filePath(u"Roamlog.ppd"_s)));
     QCOMPARE(w->entryForm()->text1(12), comments);
-
-    // One character less and it is stored, offered for sharing.
     w->entryForm()->setText1(12, comments.chopped(1));
     w.clickToolbar1(1);
     QCOMPARE(message.count(), 1);
-    QCOMPARE(w.listRow(0)[UploadMark], u"*"_s);
     QCOMPARE(readDatabase(folder).size(), 1);
 }
 
@@ -362,190 +266,114 @@ void TestEntryCommands::captionFollowsTheRecordShown()
     writeDatabase(folder, {record({{Place, u"Alpha"_s}, {DateModified, u"01-02-2003 04:05:06"_s}}),
                            record({{Place, u"Beta"_s}, {DateModified, u"02-03-2004 05:06:07"_s}})});
     WindowUnderTest w(folder);
+    const QString alpha = u"Roamlog@: Alpha - Modified: "_s;
     w.clickRow(0, Qt::LeftButton);
-    QCOMPARE(w->windowTitle(), u"Roamlog@: Alpha - Modified: 01-02-2003 04:05:06"_s);
-
-    // After Replace the caption carries the new stamp.
-    w.type(u"Text1(2)"_s, u"Bern"_s);
-    w.clickToolbar1(2);
+    QCOMPARE(w->windowTitle(), alpha + u"01-02-2003 04:05:06"_s);
+    // After Replace the caption carries the new stamp; undo brings back the old one, redo the new.
+    changeCity(w, 0, u"Bern"_s);
     const QString stamp = readDatabase(folder)[0][DateModified];
-    QVERIFY(kStamp.match(stamp).hasMatch());
-    QVERIFY(stamp != QLatin1String("01-02-2003 04:05:06"));
-    QCOMPARE(w->windowTitle(), u"Roamlog@: Alpha - Modified: "_s + stamp);
-    // Undo brings back the stamp the record had, redo the new one.
+    QVERIFY(isStamp(stamp) && stamp != u"01-02-2003 04:05:06"_s);
+    QCOMPARE(w->windowTitle(), alpha + stamp);
     w.chooseFromOtherMenu(0, u"mnuUndo"_s);
-    QCOMPARE(w->windowTitle(), u"Roamlog@: Alpha - Modified: 01-02-2003 04:05:06"_s);
+    QCOMPARE(w->windowTitle(), alpha + u"01-02-2003 04:05:06"_s);
     w.chooseFromOtherMenu(0, u"mnuRedo"_s);
-    QCOMPARE(w->windowTitle(), u"Roamlog@: Alpha - Modified: "_s + stamp);
-
+    QCOMPARE(w->windowTitle(), alpha + stamp);
     // After Remove it names no record.
     w.clickRow(1, Qt::LeftButton);
-    QCOMPARE(w->windowTitle(), u"Roamlog@: Beta - Modified: 02-03-2004 05:06:07"_s);
     w.chooseFromOtherMenu(1, u"mnuRemoveEntry"_s);
-    QCOMPARE(w->listView1()->model()->rowCount(), 1);
     QCOMPARE(w->windowTitle(), u" Roamlog"_s);
 }
 
 void TestEntryCommands::pickingAnotherRecordAsksAboutUnsavedEdits_data()
 {
     QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("search");
     QTest::addColumn<QString>("storedCity");
     QTest::addColumn<QString>("formPlace");
-    QTest::addColumn<int>("selected");
-    QTest::newRow("save") << int(QMessageBox::Save) << u"Basel"_s << u"Beta"_s << 1;
-    QTest::newRow("discard") << int(QMessageBox::Discard) << u"Bern"_s << u"Beta"_s << 1;
-    QTest::newRow("cancel") << int(QMessageBox::Cancel) << u"Bern"_s << u"Alpha"_s << 0;
+    QTest::newRow("save") << int(QMessageBox::Save) << false << u"Basel"_s << u"Beta"_s;
+    QTest::newRow("discard") << int(QMessageBox::Discard) << false << u"Bern"_s << u"Beta"_s;
+    QTest::newRow("cancel") << int(QMessageBox::Cancel) << false << u"Bern"_s << u"Alpha"_s;
+    // The search leaves Beta alone in the list, Alpha hidden while the form holds it.
+    QTest::newRow("save, shown record hidden") << int(QMessageBox::Save) << true << u"Basel"_s << u"Beta"_s;
+    QTest::newRow("cancel, shown record hidden") << int(QMessageBox::Cancel) << true << u"Bern"_s << u"Alpha"_s;
 }
 
 void TestEntryCommands::pickingAnotherRecordAsksAboutUnsavedEdits()
 {
     QFETCH(int, answer);
+    QFETCH(bool, search);
     QFETCH(QString, storedCity);
     QFETCH(QString, formPlace);
-    QFETCH(int, selected);
     TestFolder folder;
-    writeDatabase(folder, {record({{Place, u"Alpha"_s}, {City, u"Bern"_s}}),
-                           record({{Place, u"Beta"_s}, {City, u"Chur"_s}})});
+    writeDatabase(folder, alphaAndBeta());
     WindowUnderTest w(folder);
-    w.clickRow(0, Qt::LeftButton);
-    w->entryForm()->setText1(CityBox, QString());
-    w.type(u"Text1(2)"_s, u"Basel"_s);
-
     {
-        // The same record again asks nothing and keeps the edits.
+        // Without edits nothing is asked; the same record again keeps the edits.
         MessageCatcher none;
+        w.clickRow(1, Qt::LeftButton);
+        w.clickRow(0, Qt::LeftButton);
+        w->entryForm()->setText1(2, u"Basel"_s);
         w.clickRow(0, Qt::LeftButton);
         QCOMPARE(none.count(), 0);
-        QCOMPARE(w->entryForm()->text1(CityBox), u"Basel"_s);
+        QCOMPARE(w->entryForm()->text1(2), u"Basel"_s);
     }
-
+    if (search)
+        w.type(u"SearchBox"_s, u"beta"_s);
+    const int beta = search ? 0 : 1;
     MessageCatcher question{QMessageBox::StandardButton(answer)};
-    w.clickRow(1, Qt::LeftButton);
-    QCOMPARE(question.count(), 1);
-    QCOMPARE(question.text(), u"Save the changes to Alpha?"_s);
+    w.clickRow(beta, Qt::LeftButton);
+    QCOMPARE(question.texts(), QStringList{u"Save the changes to Alpha?"_s});
     QCOMPARE(question.buttons(), QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
-
-    QCOMPARE(readDatabase(folder)[0][City], storedCity);
     QCOMPARE(w->entryForm()->text1(Place), formPlace);
-    QCOMPARE(w->entryForm()->text1(CityBox), formPlace == QLatin1String("Beta") ? u"Chur"_s : u"Basel"_s);
-    QCOMPARE(w->listView1()->selectedRow(), selected);
-    QCOMPARE(w.listRow(0)[City], storedCity);
-}
-
-void TestEntryCommands::pickingWithoutEditsAsksNothing()
-{
-    TestFolder folder;
-    writeDatabase(folder, {record({{Place, u"Alpha"_s}, {2, u"Hotel"_s}, {21, u"http://a.example"_s}}),
-                           record({{Place, u"Beta"_s}})});
-    WindowUnderTest w(folder);
-    MessageCatcher question;
-    w.clickRow(0, Qt::LeftButton);
-    w.clickRow(1, Qt::LeftButton);
-    // After Add, Replace or Clear the form holds no listed record, so nothing is asked either.
-    w.type(u"Text1(2)"_s, u"Oslo"_s);
-    w.clickToolbar1(3);
-    w.type(u"Text1(2)"_s, u"Oslo"_s);
-    w.clickRow(0, Qt::LeftButton);
-    QCOMPARE(question.count(), 0);
-    QCOMPARE(w->entryForm()->text1(Place), u"Alpha"_s);
-}
-
-void TestEntryCommands::aSearchHidingTheShownRecordChangesOnlyIt_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<QString>("alphaCity");
-    QTest::newRow("save") << int(QMessageBox::Save) << u"Basel"_s;
-    QTest::newRow("cancel") << int(QMessageBox::Cancel) << u"Bern"_s;
-}
-
-void TestEntryCommands::aSearchHidingTheShownRecordChangesOnlyIt()
-{
-    QFETCH(int, answer);
-    QFETCH(QString, alphaCity);
-    TestFolder folder;
-    writeDatabase(folder, {record({{Place, u"Alpha"_s}, {City, u"Bern"_s}}),
-                           record({{Place, u"Beta"_s}, {City, u"Chur"_s}})});
-    WindowUnderTest w(folder);
-    w.clickRow(0, Qt::LeftButton);
-    w->entryForm()->setText1(CityBox, QString());
-    w.type(u"Text1(2)"_s, u"Basel"_s);
-    // The search leaves Beta alone in the list; Alpha, still in the form, is hidden.
-    w.showViewTab();
-    w.type(u"SearchBox"_s, u"Beta"_s);
-    QCOMPARE(w->listView1()->model()->rowCount(), 1);
-    {
-        MessageCatcher question{QMessageBox::StandardButton(answer)};
-        w.clickRow(0, Qt::LeftButton);
-        QCOMPARE(question.count(), 1);
-        // Replace after Cancel has no record selected to overwrite.
+    // After Cancel with Alpha hidden, Replace has no record selected to overwrite.
+    if (search)
         w.clickToolbar1(2);
-    }
-    const Records file = readDatabase(folder);
-    QCOMPARE(file[0][City], alphaCity);
-    QCOMPARE(file[1][City], u"Chur"_s);
+    QCOMPARE(places(folder), (QStringList{u"Alpha/"_s + storedCity, u"Beta/Chur"_s}));
+    QCOMPARE(w->listView1()->selectedRow(), formPlace == u"Beta"_s ? 1 : search ? -1 : 0);
 }
 
 void TestEntryCommands::eachStepIsWrittenAtOnce()
 {
     TestFolder folder;
-    writeDatabase(folder, {record({{Place, u"Alpha"_s}, {City, u"Bern"_s}}),
-                           record({{Place, u"Beta"_s}, {City, u"Chur"_s}})});
+    writeDatabase(folder, alphaAndBeta());
     WindowUnderTest w(folder);
-    const auto file = [&folder] { return places(readDatabase(folder)); };
-    const auto ppd = [&folder] { return folder.read(u"Roamlog.ppd"_s); };
     const auto bak = [&folder] { return folder.read(u"Roamlog.bak"_s); };
-
     w.addRecord(u"Gamma"_s);
     changeCity(w, 0, u"Basel"_s);
     w.clickRow(1, Qt::LeftButton);
     w.chooseFromOtherMenu(1, u"mnuRemoveEntry"_s);
-    QCOMPARE(file(), (QStringList{u"Alpha/Basel"_s, u"Gamma/"_s}));
-    QCOMPARE(w->label10()->text(), u"Removed Beta - Ctrl+Z to undo"_s);
+    QCOMPARE(places(folder), (QStringList{u"Alpha/Basel"_s, u"Gamma/"_s}));
 
-    // Undo of Remove: Beta back at its place, by a rewrite with the backup.
-    QByteArray before = ppd();
-    pressUndo(w);
-    QCOMPARE(file(), (QStringList{u"Alpha/Basel"_s, u"Beta/Chur"_s, u"Gamma/"_s}));
-    QCOMPARE(bak(), before);
-    QCOMPARE(w.listRow(1)[Place], u"Beta"_s);
-    QCOMPARE(w->label10()->text(), u"Undone: Remove Beta"_s);
-
-    // Undo of Replace, from the menu: Alpha's old values.
-    before = ppd();
-    w.chooseFromOtherMenu(0, u"mnuUndo"_s);
-    QCOMPARE(file(), (QStringList{u"Alpha/Bern"_s, u"Beta/Chur"_s, u"Gamma/"_s}));
-    QCOMPARE(bak(), before);
-
-    // Undo of Add: Gamma goes.
-    before = ppd();
-    pressUndo(w);
-    QCOMPARE(file(), (QStringList{u"Alpha/Bern"_s, u"Beta/Chur"_s}));
-    QCOMPARE(bak(), before);
-    QCOMPARE(w->recordModel()->rowCount(), 2);
+    // Each undo rewrites the file, with the backup: Beta back at its place, then Alpha's old
+    // values (from the menu), then Gamma gone.
+    const QStringList steps[] = {{u"Alpha/Basel"_s, u"Beta/Chur"_s, u"Gamma/"_s},
+                                 {u"Alpha/Bern"_s, u"Beta/Chur"_s, u"Gamma/"_s},
+                                 {u"Alpha/Bern"_s, u"Beta/Chur"_s}};
+    for (const QStringList& step : steps) {
+        const QByteArray before = folder.read(u"Roamlog.ppd"_s);
+        if (step.size() == 3 && step[0] == u"Alpha/Bern"_s)
+            w.chooseFromOtherMenu(0, u"mnuUndo"_s);
+        else
+            press(w, false);
+        QCOMPARE(places(folder), step);
+        QCOMPARE(bak(), before);
+    }
+    QCOMPARE(w->label10()->text(), u"Undone: Add Gamma"_s);
     QVERIFY(!w->mnuUndo()->isEnabled());
-    pressUndo(w); // nothing left to undo
-    QCOMPARE(file(), (QStringList{u"Alpha/Bern"_s, u"Beta/Chur"_s}));
+    press(w, false); // nothing left to undo
+    QCOMPARE(places(folder).size(), 2);
 
     // Redo of Add appends Gamma again, unmarked in the file and offered for sharing in the list.
-    const QByteArray backupBefore = bak();
-    before = ppd();
-    pressRedo(w);
-    QCOMPARE(file(), (QStringList{u"Alpha/Bern"_s, u"Beta/Chur"_s, u"Gamma/"_s}));
-    QVERIFY(ppd().startsWith(before));
-    QCOMPARE(bak(), backupBefore);
+    const QByteArray before = folder.read(u"Roamlog.ppd"_s);
+    press(w, true);
+    QVERIFY(folder.read(u"Roamlog.ppd"_s).startsWith(before));
     QCOMPARE(readDatabase(folder)[2][UploadMark], QString());
     QCOMPARE(w.listRow(2)[UploadMark], u"*"_s);
     QCOMPARE(w->label10()->text(), u"Redone: Add Gamma"_s);
-
-    // Redo of Replace from the menu, redo of Remove from the keyboard.
     w.chooseFromOtherMenu(0, u"mnuRedo"_s);
-    QCOMPARE(file(), (QStringList{u"Alpha/Basel"_s, u"Beta/Chur"_s, u"Gamma/"_s}));
-    before = ppd();
-    pressRedo(w);
-    QCOMPARE(file(), (QStringList{u"Alpha/Basel"_s, u"Gamma/"_s}));
-    QCOMPARE(bak(), before);
-    QVERIFY(!w->mnuRedo()->isEnabled());
-    QVERIFY(w->mnuUndo()->isEnabled());
+    press(w, true);
+    QCOMPARE(places(folder), (QStringList{u"Alpha/Basel"_s, u"Gamma/"_s}));
+    QVERIFY(!w->mnuRedo()->isEnabled() && w->mnuUndo()->isEnabled());
 }
 
 void TestEntryCommands::aTextBoxUndoesItsTypingFirst()
@@ -555,20 +383,18 @@ void TestEntryCommands::aTextBoxUndoesItsTypingFirst()
     w.addRecord(u"Gamma"_s);
     QWidget* place = w.control(u"Text1(0)"_s);
     QCOMPARE(QApplication::focusWidget(), place);
-
     // The emptied Place box has nothing to undo: the keys work on the records.
     QTest::keyClick(place, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(readDatabase(folder).size(), 0);
-
     // Typing is undone and redone in the box first.
     QTest::keyClicks(place, u"Delta"_s);
     QTest::keyClick(place, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(w->entryForm()->text1(Place), QString());
     QTest::keyClick(place, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(w->entryForm()->text1(Place), u"Delta"_s);
-    QCOMPARE(w->recordModel()->rowCount(), 0);
+    QCOMPARE(readDatabase(folder).size(), 0);
     QTest::keyClick(place, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(places(readDatabase(folder)), QStringList{u"Gamma/"_s});
+    QCOMPARE(places(folder), QStringList{u"Gamma/"_s});
     QCOMPARE(w->entryForm()->text1(Place), u"Delta"_s);
 }
 
@@ -578,16 +404,14 @@ void TestEntryCommands::historyKeepsTheNewestTwenty()
     WindowUnderTest w(folder);
     for (int i = 1; i <= 21; ++i)
         w.addRecord(u"Place %1"_s.arg(i));
-    QCOMPARE(readDatabase(folder).size(), 21);
     for (int i = 0; i < 25; ++i)
-        pressUndo(w);
+        press(w, false);
     // The first Add dropped out of the history when the 21st came.
-    QCOMPARE(places(readDatabase(folder)), QStringList{u"Place 1/"_s});
-    QCOMPARE(w->recordModel()->rowCount(), 1);
+    QCOMPARE(places(folder), QStringList{u"Place 1/"_s});
     for (int i = 0; i < 25; ++i)
-        pressRedo(w);
-    QCOMPARE(readDatabase(folder).size(), 21);
-    QCOMPARE(readDatabase(folder).last()[Place], u"Place 21"_s);
+        press(w, true);
+    QCOMPARE(places(folder).size(), 21);
+    QCOMPARE(places(folder).last(), u"Place 21/"_s);
 }
 
 void TestEntryCommands::aFailedWriteKeepsTheStep()
@@ -597,47 +421,37 @@ void TestEntryCommands::aFailedWriteKeepsTheStep()
     WindowUnderTest w(folder);
     w.addRecord(u"Gamma"_s);
     const QByteArray stored = folder.read(u"Roamlog.ppd"_s);
-    // The database can no longer be written: a folder takes its name.
-    QVERIFY(QFile::remove(folder.filePath(u"Roamlog.ppd"_s)));
-    QVERIFY(QDir(folder.path()).mkdir(u"Roamlog.ppd"_s));
+    blockTheFile(folder);
     {
         MessageCatcher message;
-        pressUndo(w);
-        QTRY_COMPARE(message.count(), 1);
-        QCOMPARE(message.text(), u"The change could not be saved."_s);
-        QVERIFY(!message.details().isEmpty());
+        press(w, false);
+        QTRY_COMPARE(message.texts(), QStringList{u"The change could not be saved."_s});
     }
-    QCOMPARE(w->recordModel()->rowCount(), 2);
-    QCOMPARE(w.listRow(1)[Place], u"Gamma"_s);
+    QCOMPARE(w.column(Place), (QStringList{u"Alpha"_s, u"Gamma"_s}));
     QVERIFY(w->mnuUndo()->isEnabled());
-
     // Once the file can be written again, the same undo goes through.
     QVERIFY(QDir(folder.path()).rmdir(u"Roamlog.ppd"_s));
     QVERIFY(folder.write(u"Roamlog.ppd"_s, stored));
-    pressUndo(w);
-    QCOMPARE(places(readDatabase(folder)), QStringList{u"Alpha/"_s});
-    QCOMPARE(w->recordModel()->rowCount(), 1);
+    press(w, false);
+    QCOMPARE(places(folder), QStringList{u"Alpha/"_s});
+    QCOMPARE(w.column(Place), QStringList{u"Alpha"_s});
 }
 
 void TestEntryCommands::stepsFindTheirRecordsAfterASort()
 {
     TestFolder folder;
-    writeDatabase(folder, {record({{Place, u"Alpha"_s}, {City, u"Bern"_s}}),
-                           record({{Place, u"Beta"_s}, {City, u"Chur"_s}})});
+    writeDatabase(folder, alphaAndBeta());
     WindowUnderTest w(folder);
     w.addRecord(u"Gamma"_s);
     changeCity(w, 0, u"Basel"_s);
-    // The first header click sorts descending: Gamma, Beta, Alpha, and the file keeps that order.
-    w.clickHeader(Place);
-    QCOMPARE(w.listRow(0)[Place], u"Gamma"_s);
-
-    pressUndo(w);
-    QCOMPARE(places(readDatabase(folder)), (QStringList{u"Gamma/"_s, u"Beta/Chur"_s, u"Alpha/Bern"_s}));
-    pressUndo(w);
-    QCOMPARE(places(readDatabase(folder)), (QStringList{u"Beta/Chur"_s, u"Alpha/Bern"_s}));
-    pressRedo(w);
-    pressRedo(w);
-    QCOMPARE(places(readDatabase(folder)), (QStringList{u"Beta/Chur"_s, u"Alpha/Basel"_s, u"Gamma/"_s}));
+    w.clickHeader(Place); // descending: Gamma, Beta, Alpha, and the file keeps that order
+    press(w, false);
+    QCOMPARE(places(folder), (QStringList{u"Gamma/"_s, u"Beta/Chur"_s, u"Alpha/Bern"_s}));
+    press(w, false);
+    QCOMPARE(places(folder), (QStringList{u"Beta/Chur"_s, u"Alpha/Bern"_s}));
+    press(w, true);
+    press(w, true);
+    QCOMPARE(places(folder), (QStringList{u"Beta/Chur"_s, u"Alpha/Basel"_s, u"Gamma/"_s}));
 }
 
 void TestEntryCommands::marksGivenBySharingAreKept()
@@ -647,28 +461,26 @@ void TestEntryCommands::marksGivenBySharingAreKept()
     WindowUnderTest w(folder);
     changeCity(w, 0, u"Basel"_s);
     w.addRecord(u"Gamma"_s, u"Genf"_s);
-    markAsShared(w, 0, u"K17"_s);
-    markAsShared(w, 1, u"G5"_s);
-
+    // What Share does to a record it posted: the server's answer in the mark, then a rewrite.
+    for (const auto& [row, answer] : {std::pair{0, u"K17"_s}, std::pair{1, u"G5"_s}}) {
+        TravelRecord shared = w->store().row(row);
+        QVERIFY(!shared.setField(UploadMark, answer));
+        QVERIFY(w->recordModel()->replaceRecord(row, shared));
+    }
+    QVERIFY(w->store().SaveAllRecords());
     // Gamma, shared since its Add, goes; a redo brings it back with its answer, not offered again.
-    pressUndo(w);
-    QCOMPARE(places(readDatabase(folder)), QStringList{u"Alpha/Basel"_s});
-    pressRedo(w);
-    Records file = readDatabase(folder);
-    QCOMPARE(places(file), (QStringList{u"Alpha/Basel"_s, u"Gamma/Genf"_s}));
-    QCOMPARE(file[1][UploadMark], u"G5"_s);
+    press(w, false);
+    press(w, true);
+    QCOMPARE(readDatabase(folder)[1][UploadMark], u"G5"_s);
     QCOMPARE(w.listRow(1)[UploadMark], u"G5"_s);
-
     // Undo of Replace after Share: the old values with the mark the file has now.
-    pressUndo(w); // Gamma's Add
-    pressUndo(w); // Alpha's Replace
-    file = readDatabase(folder);
-    QCOMPARE(places(file), QStringList{u"Alpha/Bern"_s});
-    QCOMPARE(file[0][UploadMark], u"K17"_s);
-    pressRedo(w);
-    file = readDatabase(folder);
-    QCOMPARE(places(file), QStringList{u"Alpha/Basel"_s});
-    QCOMPARE(file[0][UploadMark], u"K17"_s);
+    press(w, false);
+    press(w, false);
+    QCOMPARE(places(folder), QStringList{u"Alpha/Bern"_s});
+    QCOMPARE(readDatabase(folder)[0][UploadMark], u"K17"_s);
+    press(w, true);
+    QCOMPARE(places(folder), QStringList{u"Alpha/Basel"_s});
+    QCOMPARE(readDatabase(folder)[0][UploadMark], u"K17"_s);
 }
 
 QTEST_MAIN(TestEntryCommands)
