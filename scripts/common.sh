@@ -2,7 +2,7 @@
 
 ROAMLOG_PACKAGES=(
   cmake ninja-build g++ pkg-config ccache
-  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-svg-dev qt6-charts-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev
   libqt6sql6-sqlite libqt6sql6-psql libboost1.81-dev
   libbenchmark-dev
 )

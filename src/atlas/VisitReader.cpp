@@ -26,6 +26,11 @@ VisitFacts VisitReader::read(const TravelRecord& record)
     return facts;
 }
 
+int VisitReader::country(const TravelRecord& record)
+{
+    return countryOf(record.fieldBytes(RecordColumns::Country).toByteArray());
+}
+
 int VisitReader::countryOf(const QByteArray& typed)
 {
     const auto known = m_countries.constFind(typed);

@@ -18,6 +18,8 @@ public:
     explicit VisitReader(const AtlasData& data, const QLocale& locale = QLocale());
 
     VisitFacts read(const TravelRecord& record);
+    // Only the country of a record (an index of the CountryTable, or -1).
+    int country(const TravelRecord& record);
 
 private:
     int countryOf(const QByteArray& typed);

@@ -20,6 +20,16 @@ void RecordFilterModel::setSearchText(const QString& text)
     invalidate();
 }
 
+void RecordFilterModel::setPlace(const QString& name, std::function<bool(int storeRow)> inPlace)
+{
+    if (!inPlace && !m_inPlace)
+        return;
+    m_placeName = name;
+    m_inPlace = std::move(inPlace);
+    invalidate();
+    emit placeChanged();
+}
+
 int RecordFilterModel::storeRow(int shownRow) const
 {
     return mapToSource(index(shownRow, 0)).row();
@@ -32,5 +42,7 @@ int RecordFilterModel::shownRow(int storeRow) const
 
 bool RecordFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const
 {
-    return sourceParent.isValid() ? false : m_words.isEmpty() || m_records->rowHoldsAll(sourceRow, m_words);
+    if (sourceParent.isValid() || (m_inPlace && !m_inPlace(sourceRow)))
+        return false;
+    return m_words.isEmpty() || m_records->rowHoldsAll(sourceRow, m_words);
 }

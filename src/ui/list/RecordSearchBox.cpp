@@ -31,9 +31,16 @@ RecordSearchBox::RecordSearchBox(RecordListView* list, QWidget* scope, QWidget* 
     find->setContext(Qt::WindowShortcut);
     connect(find, &QShortcut::activated, this, &RecordSearchBox::focusSearch);
     m_edit->installEventFilter(this);
+    m_list->installEventFilter(this);
 
     RecordFilterModel* filter = m_list->filter();
     connect(m_edit, &QLineEdit::textChanged, filter, &RecordFilterModel::setSearchText);
+    // Emptying the box shows every record again, also those of other places.
+    connect(m_edit, &QLineEdit::textChanged, this, [filter](const QString& text) {
+        if (text.isEmpty())
+            filter->setPlace({}, {});
+    });
+    connect(filter, &RecordFilterModel::placeChanged, this, &RecordSearchBox::showCount);
     // Every change of the shown or stored rows may change the count.
     connect(filter, &QAbstractItemModel::layoutChanged, this, &RecordSearchBox::showCount);
     connect(filter, &QAbstractItemModel::modelReset, this, &RecordSearchBox::showCount);
@@ -46,22 +53,31 @@ RecordSearchBox::RecordSearchBox(RecordListView* list, QWidget* scope, QWidget* 
     showCount();
 }
 
-QString RecordSearchBox::countText(int shown, int total, bool searching)
+QString RecordSearchBox::countText(int shown, int total, bool searching, const QString& place)
 {
     const QString records = total == 1 ? QStringLiteral("record") : QStringLiteral("records");
     if (!searching)
         return QStringLiteral("%1 %2").arg(total).arg(records);
-    return QStringLiteral("%1 of %2 %3").arg(shown).arg(total).arg(records);
+    const QString count = QStringLiteral("%1 of %2 %3").arg(shown).arg(total).arg(records);
+    return place.isEmpty() ? count : count + QStringLiteral(" in ") + place;
 }
 
 bool RecordSearchBox::eventFilter(QObject* watched, QEvent* event)
 {
-    // Escape empties the box; an empty box leaves the key to the window.
+    // Escape empties the box and shows the records of every place; when there is nothing to
+    // undo it leaves the key to the window. In the list it only shows every place again.
     const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride;
-    if (watched == m_edit && key && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !m_edit->text().isEmpty()) {
+    if (!key || static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
+        return QWidget::eventFilter(watched, event);
+    RecordFilterModel* filter = m_list->filter();
+    const bool inPlace = !filter->placeName().isEmpty();
+    if ((watched == m_edit && (!m_edit->text().isEmpty() || inPlace)) || (watched == m_list && inPlace)) {
         event->accept();
-        if (event->type() == QEvent::KeyPress)
-            m_edit->clear();
+        if (event->type() == QEvent::KeyPress) {
+            if (watched == m_edit)
+                m_edit->clear();
+            filter->setPlace({}, {});
+        }
         return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -83,7 +99,8 @@ void RecordSearchBox::focusSearch()
 void RecordSearchBox::showCount()
 {
     const RecordFilterModel* filter = m_list->filter();
-    m_count->setText(countText(filter->rowCount(), filter->sourceModel()->rowCount(), filter->isFiltering()));
+    m_count->setText(countText(filter->rowCount(), filter->sourceModel()->rowCount(), filter->isFiltering(),
+                               filter->placeName()));
     // A screen reader reads the count with the box, and hears it change.
     m_edit->setAccessibleDescription(m_count->text());
 }

@@ -2,11 +2,14 @@
 
 #include "settings/InstallationIdentity.h"
 #include "settings/RegistrySettings.h"
+#include "atlas/AtlasData.h"
 #include "store/PickLists.h"
+#include "ui/atlas/AtlasTab.h"
 #include "ui/entry/EditHistory.h"
 #include "ui/entry/EntryCommands.h"
 #include "ui/entry/EntryForm.h"
 #include "ui/entry/TextBoxUndoKeys.h"
+#include "ui/list/RecordFilterModel.h"
 #include "ui/list/RecordListModel.h"
 #include "ui/list/RecordListView.h"
 #include "ui/list/RecordSearchBox.h"
@@ -199,7 +202,8 @@ void FrmScrn::buildTabs()
     viewPage->setObjectName(QStringLiteral("ViewTab"));
     auto* viewLayout = new QVBoxLayout(viewPage);
     viewLayout->setContentsMargins(4, 4, 4, 4);
-    viewLayout->addWidget(new RecordSearchBox(m_listView1, this));
+    m_searchBox = new RecordSearchBox(m_listView1, this);
+    viewLayout->addWidget(m_searchBox);
     viewLayout->addWidget(m_listView1);
 
     m_form = new EntryForm(m_open);
@@ -218,6 +222,10 @@ void FrmScrn::buildTabs()
     m_ssTab1->addTab(viewPage, QStringLiteral("View"));
     m_ssTab1->addTab(editPage, QStringLiteral("Edit"));
     m_ssTab1->addTab(m_userTab, QStringLiteral("User"));
+
+    m_atlasTab = new AtlasTab(m_model, m_store, m_values.sharedFilePath(QLatin1String(AtlasData::kFolder)));
+    m_ssTab1->addTab(m_atlasTab, QStringLiteral("Atlas"));
+    connect(m_atlasTab, &AtlasTab::countryChosen, this, &FrmScrn::showCountry);
 }
 
 QAction* FrmScrn::toolbar2Button(int index) const
@@ -264,6 +272,9 @@ void FrmScrn::load()
     m_ssTab1->setCurrentIndex(m_store.rowCount() == 0 ? EditTab : ViewTab);
     if (m_ssTab1->currentIndex() == EditTab)
         m_form->text1Box(0)->setFocus(Qt::OtherFocusReason);
+
+    // The Atlas's map data is read on a worker thread meanwhile.
+    m_atlasTab->startLoading();
 
     emit loaded();
 }
@@ -340,6 +351,19 @@ void FrmScrn::toolbar2Click(int index)
     default:
         break;
     }
+}
+
+void FrmScrn::showCountry(int country)
+{
+    if (country < 0)
+        return;
+    // The count then tells the records of that country among all; the search words go, so
+    // that it counts them all.
+    m_searchBox->edit()->clear();
+    m_listView1->filter()->setPlace(m_atlasTab->countryName(country),
+                                    [tab = m_atlasTab, country](int row) { return tab->rowIsIn(row, country); });
+    m_ssTab1->setCurrentIndex(ViewTab);
+    m_listView1->setFocus(Qt::OtherFocusReason);
 }
 
 void FrmScrn::requestShare()

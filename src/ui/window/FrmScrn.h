@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+class AtlasTab;
 class EntryCommands;
 class EntryForm;
 class OnlineFeatures;
@@ -17,6 +18,7 @@ class QTabWidget;
 class QToolBar;
 class RecordListModel;
 class RecordListView;
+class RecordSearchBox;
 class UserTab;
 struct PickLists;
 
@@ -28,7 +30,7 @@ class FrmScrn : public QWidget
     Q_OBJECT
 
 public:
-    enum Tab { ViewTab = 0, EditTab = 1, UserTabIndex = 2 };
+    enum Tab { ViewTab = 0, EditTab = 1, UserTabIndex = 2, AtlasTabIndex = 3 };
 
     FrmScrn(const ProgramValues& values, ShellOpen open, QWidget* parent = nullptr);
     ~FrmScrn() override;
@@ -62,6 +64,8 @@ public:
     RecordListView* listView1() const { return m_listView1; }
     EntryForm* entryForm() const { return m_form; }
     UserTab* userTab() const { return m_userTab; }
+    AtlasTab* atlasTab() const { return m_atlasTab; }
+    RecordSearchBox* searchBox() const { return m_searchBox; }
     EntryCommands* entryCommands() const { return m_commands; }
     // The user panel, suggestion posting, sharing, the version check and the web pages.
     OnlineFeatures* online() const { return m_online; }
@@ -95,6 +99,7 @@ private:
     void buildTabs();
     void load();
     void toolbar2Click(int index);
+    void showCountry(int country);
     void requestShare();
     void reportLoad(const LoadReport& report);
     void popUpToolsMenu();
@@ -115,6 +120,8 @@ private:
     RecordListView* m_listView1 = nullptr;
     EntryForm* m_form = nullptr;
     UserTab* m_userTab = nullptr;
+    AtlasTab* m_atlasTab = nullptr;
+    RecordSearchBox* m_searchBox = nullptr;
     EntryCommands* m_commands = nullptr;
     OnlineFeatures* m_online = nullptr;
 

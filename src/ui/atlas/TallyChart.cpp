@@ -1,0 +1,69 @@
+#include "ui/atlas/TallyChart.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QLabel>
+#include <QValueAxis>
+#include <QVBoxLayout>
+
+TallyChart::TallyChart(const QString& title, QWidget* parent)
+    : QWidget(parent), m_chart(new QChart), m_series(new QBarSeries), m_categories(new QBarCategoryAxis),
+      m_values(new QValueAxis), m_text(new QLabel(this))
+{
+    setAccessibleName(title);
+    m_chart->setTitle(title);
+    m_chart->legend()->hide();
+    m_chart->setAnimationOptions(QChart::NoAnimation);
+    m_chart->setMargins(QMargins(2, 2, 2, 2));
+    m_chart->addSeries(m_series);
+    m_chart->addAxis(m_categories, Qt::AlignBottom);
+    m_chart->addAxis(m_values, Qt::AlignLeft);
+    m_series->attachAxis(m_categories);
+    m_series->attachAxis(m_values);
+    m_values->setLabelFormat(QStringLiteral("%d"));
+    auto* view = new QChartView(m_chart, this);
+    view->setRenderHint(QPainter::Antialiasing);
+    view->setMinimumHeight(150);
+    view->setAccessibleName(title);
+    m_text->setObjectName(QStringLiteral("ChartText"));
+    m_text->setWordWrap(true);
+    m_text->setTextFormat(Qt::PlainText);
+    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_text->setFocusPolicy(Qt::TabFocus);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view, 1);
+    layout->addWidget(m_text);
+}
+
+void TallyChart::setBars(const Bars& bars)
+{
+    if (bars == m_bars)
+        return;
+    m_bars = bars;
+    QStringList names;
+    auto* set = new QBarSet(m_chart->title());
+    int most = 0;
+    for (const auto& [name, records] : bars) {
+        names << name;
+        *set << records;
+        most = std::max(most, records);
+    }
+    m_series->clear();
+    m_series->append(set);
+    m_categories->setCategories(names);
+    m_values->setRange(0, std::max(1, most));
+    m_text->setText(text());
+    m_text->setAccessibleName(m_chart->title() + QStringLiteral(": ") + text());
+}
+
+QString TallyChart::text() const
+{
+    QStringList parts;
+    for (const auto& [name, records] : m_bars)
+        parts << QStringLiteral("%1: %2").arg(name).arg(records);
+    return parts.isEmpty() ? QStringLiteral("no records") : parts.join(QStringLiteral(", "));
+}
