@@ -6,6 +6,7 @@
 #include "store/RecordStore.h"
 
 #include <QLocale>
+#include <QTimer>
 
 namespace {
 
@@ -13,31 +14,30 @@ namespace {
 bool storeMark(RecordStore& store, int row, const QString& mark, const RecordSharing::Hooks& hooks)
 {
     TravelRecord record = store.row(row);
-    if (record.setField(RecordColumns::UploadMark, mark) ||
-        !store.replaceRow(row, std::move(record)))
+    if (record.setField(RecordColumns::UploadMark, mark) || !store.replaceRow(row, std::move(record)))
         return false;
     if (hooks.markChanged)
         hooks.markChanged(row);
     return true;
 }
 
-// What one reply means for its row.
-struct Answer
-{
-    QString mark; // empty: the row keeps its mark
-    bool refused = false;
-    bool aliasTaken = false;
-};
+} // namespace
 
-Answer interpret(const QString& reply, int row, const QDate& today)
+RecordSharing::RecordSharing(RecordStore& store, const QDate& today, Hooks hooks, QObject* parent)
+    : QObject(parent), m_store(store), m_today(today), m_hooks(std::move(hooks))
+{
+}
+
+RecordSharing::Answer RecordSharing::answerFor(const FetchResult& reply, int row, const QDate& today)
 {
     switch (ReplyTokens::classify(reply)) {
     case ReplyToken::Ok:
-        if (const QString id = ReplyTokens::identifier(reply); RecordSharing::isUsableIdentifier(id))
+        // An identifier that is itself an offered mark would send the record again.
+        if (const QString id = ReplyTokens::identifier(reply.text); !id.isEmpty() && !isOffered(id))
             return {id};
         return {};
     case ReplyToken::Banned:
-        return {RecordSharing::banMark(row + 1, today), true};
+        return {banMark(row + 1, today), true};
     case ReplyToken::Taken:
         // Nothing was stored, and every further record would get the same answer.
         return {{}, false, true};
@@ -46,8 +46,6 @@ Answer interpret(const QString& reply, int row, const QDate& today)
     }
     return {};
 }
-
-} // namespace
 
 QString RecordSharing::banMark(int row, const QDate& today)
 {
@@ -60,11 +58,6 @@ bool RecordSharing::isOffered(const QString& mark)
     return mark == u"*" || mark == u" ";
 }
 
-bool RecordSharing::isUsableIdentifier(const QString& identifier)
-{
-    return !identifier.trimmed().isEmpty() && !isOffered(identifier);
-}
-
 std::vector<int> RecordSharing::offeredRows(const RecordStore& store)
 {
     std::vector<int> rows;
@@ -75,47 +68,88 @@ std::vector<int> RecordSharing::offeredRows(const RecordStore& store)
     return rows;
 }
 
-RecordSharing::Outcome RecordSharing::ShareRecords(RecordStore& store, const QDate& today,
-                                                   const Hooks& hooks)
+void RecordSharing::start()
 {
-    Outcome outcome;
-    if (store.rowCount() < kMinimumRows) {
-        outcome.message = SharingReport::closingMessage(outcome, true);
-        return outcome;
+    if (m_store.rowCount() < kMinimumRows) {
+        m_outcome.message = SharingReport::closingMessage(m_outcome, true);
+        m_finished = true;
+        emit finished();
+        return;
     }
-    const std::vector<int> offered = offeredRows(store);
-    const int total = int(offered.size());
-    for (int index = 0; index < total && outcome.stop == Stop::None; ++index) {
-        const int row = offered[size_t(index)];
-        if (hooks.proceed && !hooks.proceed(index + 1, total)) {
-            outcome.stop = Stop::Cancelled;
-            outcome.notSent = total - index;
-            break;
-        }
-        hooks.setStatus(QStringLiteral("uploading record  ") + QString::number(row + 1));
-        const FetchResult reply = hooks.sendRecord(store.RowToLine(row));
-        outcome.sentAny = true;
-        const Answer answer = interpret(reply.text, row, today);
-        if (reply.failed || answer.aliasTaken) {
-            outcome.stop = reply.failed ? Stop::NoAnswer : Stop::AliasTaken;
-            outcome.notSent = total - index;
-            if (answer.aliasTaken)
-                hooks.reportAliasTaken();
-        } else if (answer.mark.isEmpty()) {
-            ++outcome.unusable;
-        } else if (!storeMark(store, row, answer.mark, hooks)) {
-            ++outcome.unstored;
-        } else {
-            ++outcome.postedCount;
-            ++(answer.refused ? outcome.refused : outcome.published);
-        }
-        hooks.setStatus(QStringLiteral("Done"));
-        hooks.statusWritten();
+    m_offered = offeredRows(m_store);
+    sendNext();
+}
+
+void RecordSharing::sendNext()
+{
+    if (m_finished || m_request)
+        return;
+    if (m_next == m_offered.size() || m_outcome.stop != Stop::None)
+        return conclude();
+    const int row = m_offered[m_next];
+    if (m_hooks.progress)
+        m_hooks.progress(int(m_next) + 1, int(m_offered.size()));
+    m_hooks.setStatus(QStringLiteral("uploading record  ") + QString::number(row + 1));
+    m_outcome.sentAny = true;
+    QObject* request = m_request = new QObject(this);
+    m_hooks.sendRecord(m_store.RowToLine(row), request, [this, request](const FetchResult& reply) {
+        if (request == m_request)
+            answered(reply);
+    });
+}
+
+void RecordSharing::answered(const FetchResult& reply)
+{
+    m_request->deleteLater();
+    m_request = nullptr;
+    const int row = m_offered[m_next];
+    const Answer answer = answerFor(reply, row, m_today);
+    if (reply.failed || answer.aliasTaken) {
+        stopWith(reply.failed ? Stop::NoAnswer : Stop::AliasTaken);
+        if (answer.aliasTaken)
+            m_hooks.reportAliasTaken();
+    } else if (answer.mark.isEmpty()) {
+        ++m_outcome.unusable;
+    } else if (!storeMark(m_store, row, answer.mark, m_hooks)) {
+        ++m_outcome.unstored;
+    } else {
+        ++m_outcome.postedCount;
+        ++(answer.refused ? m_outcome.refused : m_outcome.published);
     }
-    hooks.setStatus(hooks.status() + QStringLiteral(" > uploaded ") +
-                    QString::number(outcome.postedCount) + QStringLiteral(" items"));
-    if (outcome.postedCount > 0)
-        outcome.saved = store.SaveAllRecords();
-    outcome.message = SharingReport::closingMessage(outcome, false);
-    return outcome;
+    ++m_next;
+    m_hooks.setStatus(QStringLiteral("Done"));
+    m_hooks.statusWritten();
+    // From the event loop, so that what the user did meanwhile (a cancel) comes first.
+    QTimer::singleShot(0, this, &RecordSharing::sendNext);
+}
+
+void RecordSharing::stopWith(Stop stop)
+{
+    m_outcome.stop = stop;
+    m_outcome.notSent = int(m_offered.size() - m_next);
+}
+
+void RecordSharing::cancel()
+{
+    if (m_finished || m_outcome.stop != Stop::None)
+        return;
+    stopWith(Stop::Cancelled);
+    if (m_request) {
+        delete m_request; // breaks the request off
+        m_request = nullptr;
+        m_hooks.setStatus(QStringLiteral("Done"));
+        m_hooks.statusWritten();
+        conclude();
+    }
+}
+
+void RecordSharing::conclude()
+{
+    m_hooks.setStatus(m_hooks.status() + QStringLiteral(" > uploaded ") + QString::number(m_outcome.postedCount) +
+                      QStringLiteral(" items"));
+    if (m_outcome.postedCount > 0)
+        m_outcome.saved = m_store.SaveAllRecords();
+    m_outcome.message = SharingReport::closingMessage(m_outcome, false);
+    m_finished = true;
+    emit finished();
 }

@@ -2,7 +2,21 @@
 
 #include "store/Cp1252.h"
 
+#include <algorithm>
+
 namespace ReplyTokens {
+
+namespace {
+
+// A character a stored upload mark can hold and a person can read: "|" would split the
+// record, a line break the file, and a blank or a control character would make a mark that
+// no one can tell from another.
+bool isIdentifierCharacter(QChar ch)
+{
+    return ch != u'|' && ch.isPrint() && !ch.isSpace() && Cp1252::canEncode(ch);
+}
+
+} // namespace
 
 ReplyToken classify(const QString& reply)
 {
@@ -15,19 +29,21 @@ ReplyToken classify(const QString& reply)
     return ReplyToken::None;
 }
 
+ReplyToken classify(const FetchResult& reply)
+{
+    return reply.succeeded() ? classify(reply.text) : ReplyToken::None;
+}
+
 QString identifier(const QString& reply)
 {
-    // The identifier becomes a stored field: "|" would split the record and a line break
-    // would split the file, so the identifier ends before the first such character.
-    const QString rest = reply.mid(3);
-    qsizetype length = 0;
-    while (length < rest.size() && length < kMaxIdentifier) {
-        const QChar ch = rest.at(length);
-        if (ch == u'|' || ch.category() == QChar::Other_Control || !Cp1252::canEncode(ch))
-            break;
-        ++length;
-    }
-    return rest.left(length);
+    if (!reply.startsWith(u"ok:"))
+        return {};
+    QStringView rest = QStringView(reply).mid(3);
+    if (rest.endsWith(u'\n'))
+        rest.chop(rest.endsWith(u"\r\n") ? 2 : 1);
+    if (rest.isEmpty() || rest.size() > kMaxIdentifier || !std::all_of(rest.begin(), rest.end(), isIdentifierCharacter))
+        return {};
+    return rest.toString();
 }
 
 } // namespace ReplyTokens

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "online/FetchResult.h"
+
 #include <QString>
 
 // The tokens the server puts at the very start of a reply (case-sensitive).
@@ -13,11 +15,13 @@ enum class ReplyToken {
 namespace ReplyTokens {
 
 ReplyToken classify(const QString& reply);
+// The token of what a request brought back: None unless it is a 2xx answer.
+ReplyToken classify(const FetchResult& reply);
 
-// The identifier an "ok" reply carries: the reply from its 4th character on (the 3rd is a
-// separator), cut at the first character a stored field cannot hold ("|", a line break, any
-// other control character, a character outside Windows-1252) and to at most kMaxIdentifier
-// characters. Empty when the reply has 3 characters or fewer.
+// The identifier an "ok:" reply gives a shared record: everything after "ok:" up to the end of
+// the reply's only line (a final LF or CR LF may close it). Empty unless that is 1 to
+// kMaxIdentifier printable Windows-1252 characters without a blank or "|": a reply that does
+// not fit is never cut down to something that would.
 inline constexpr int kMaxIdentifier = 64;
 QString identifier(const QString& reply);
 

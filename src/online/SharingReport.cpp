@@ -54,7 +54,7 @@ QString whatHappened(const RecordSharing::Outcome& outcome)
                          .arg(records(waiting), was(waiting));
         break;
     case Stop::Cancelled:
-        sentences << QStringLiteral("You cancelled the sharing: %1 %2 not sent and will be offered again.")
+        sentences << QStringLiteral("You cancelled the sharing: %1 %2 not shared and will be offered again.")
                          .arg(records(waiting), was(waiting));
         break;
     }

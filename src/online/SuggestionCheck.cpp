@@ -1,6 +1,9 @@
 #include "online/SuggestionCheck.h"
 
+#include <QStringList>
+
 #include <array>
+#include <memory>
 
 namespace {
 
@@ -48,10 +51,20 @@ bool SuggestionCheck::looksLikeAddress(const QString& word)
     return false;
 }
 
-SuggestionCheck::Verdict SuggestionCheck::CheckSuggestionText(const QString& text) const
+namespace {
+
+// The words of the text up to the first one that the tests without the probe refuse.
+struct Scan
+{
+    QStringList toProbe; // the words with a dot before it, in order
+    QString refused;     // that word; empty when none is refused
+};
+
+Scan scan(const QString& text)
 {
     // Positions count from 1. The end of a word is searched from two characters after its
     // start, which is what joins a one-character first word to the word after it.
+    Scan found;
     const qsizetype length = text.size();
     qsizetype previousEnd = 0;
     bool first = true;
@@ -61,16 +74,49 @@ SuggestionCheck::Verdict SuggestionCheck::CheckSuggestionText(const QString& tex
         qsizetype end = blankAtOrAfter(text, start + 2);
         if (end == 0) {
             if (start >= length)
-                return {};
+                return found;
             end = length + start;
         }
         const QString word = trimBlanks(text.mid(start - 1, end - start)).toLower();
-        if (looksLikeAddress(word) || (word.contains(u'.') && m_probe && !m_probe(word).isEmpty()))
-            return {true, word};
+        if (SuggestionCheck::looksLikeAddress(word)) {
+            found.refused = word;
+            return found;
+        }
+        if (word.contains(u'.'))
+            found.toProbe << word;
         previousEnd = end;
         if (end >= length)
-            return {};
+            return found;
     }
+}
+
+struct Probing
+{
+    SuggestionCheck::LinkProbe probe;
+    Scan scan;
+    std::function<void(const SuggestionCheck::Verdict&)> verdict;
+};
+
+// Probes the next word; a word that brings back a reply is refused before any later one.
+void probeNext(const std::shared_ptr<Probing>& probing)
+{
+    if (probing->scan.toProbe.isEmpty() || !probing->probe) {
+        const QString& refused = probing->scan.refused;
+        return probing->verdict({!refused.isEmpty(), refused});
+    }
+    const QString word = probing->scan.toProbe.takeFirst();
+    probing->probe(word, [probing, word](const QString& reply) {
+        if (!reply.isEmpty())
+            return probing->verdict({true, word});
+        probeNext(probing);
+    });
+}
+
+} // namespace
+
+void SuggestionCheck::CheckSuggestionText(const QString& text, std::function<void(const Verdict&)> verdict) const
+{
+    probeNext(std::make_shared<Probing>(Probing{m_probe, scan(text), std::move(verdict)}));
 }
 
 QString SuggestionCheck::refusalStatus(const QString& word)

@@ -45,20 +45,33 @@ bool isShorterThanAnnounced(const QNetworkReply& reply, const QByteArray& body)
            body.size() < announced.toLongLong();
 }
 
+FetchResult finish(QNetworkReply* reply)
+{
+    reply->deleteLater();
+    if (const QVariant why = reply->property(kCutShort); !why.isNull())
+        return FetchResult::failure(why.toString());
+    // An error status still brings the server's page: that page is the reply. A fault of the
+    // connection itself (closed early, reset, fewer bytes than announced) makes the body
+    // incomplete whatever status line came before it, so the request failed.
+    if (isTransferFault(reply->error()))
+        return FetchResult::failure(reply->errorString());
+    const QByteArray body = reply->readAll();
+    if (body.size() > TextFetcher::kMaxBodyBytes)
+        return FetchResult::failure(QStringLiteral("the reply is longer than 1 MB"));
+    // Qt reports the error status of a page cut off part-way rather than the cut, so the
+    // length is checked as well.
+    if (isShorterThanAnnounced(*reply, body))
+        return FetchResult::failure(QStringLiteral("the connection closed before the whole reply arrived"));
+    return FetchResult::success(Cp1252::toUnicode(body),
+                                reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt());
+}
+
 } // namespace
 
 TextFetcher::TextFetcher(QObject* parent)
     : QObject(parent), m_network(new QNetworkAccessManager(this))
 {
-}
-
-TextFetcher::~TextFetcher()
-{
-    // A pending fetchLater request ends without its callback: its receiver may be gone.
-    if (m_pending) {
-        m_pending->disconnect(this);
-        m_pending->abort();
-    }
+    m_network->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
 }
 
 QNetworkReply* TextFetcher::startRequest(const QString& address, QString* whyNot)
@@ -69,8 +82,7 @@ QNetworkReply* TextFetcher::startRequest(const QString& address, QString* whyNot
         *whyNot = QStringLiteral("not a web address");
         return nullptr;
     }
-    QNetworkRequest request(url);
-    QNetworkReply* reply = m_network->get(request);
+    QNetworkReply* reply = m_network->get(QNetworkRequest(url));
 
     auto cutShort = [reply](const char* why) {
         if (reply->property(kCutShort).isNull())
@@ -90,73 +102,32 @@ QNetworkReply* TextFetcher::startRequest(const QString& address, QString* whyNot
     return reply;
 }
 
-FetchResult TextFetcher::finish(QNetworkReply* reply)
+void TextFetcher::fetch(const QString& address, QObject* context, Done done)
 {
-    reply->deleteLater();
-    if (const QVariant why = reply->property(kCutShort); !why.isNull())
-        return FetchResult::failure(why.toString());
-    // An error status still brings the server's page: that page is the reply. A fault of the
-    // connection itself (closed early, reset, fewer bytes than announced) makes the body
-    // incomplete whatever status line came before it, so the request failed.
-    if (isTransferFault(reply->error()))
-        return FetchResult::failure(reply->errorString());
-    const QByteArray body = reply->readAll();
-    if (body.size() > kMaxBodyBytes)
-        return FetchResult::failure(QStringLiteral("the reply is longer than 1 MB"));
-    // Qt reports the error status of a page cut off part-way rather than the cut, so the
-    // length is checked as well.
-    if (isShorterThanAnnounced(*reply, body))
-        return FetchResult::failure(QStringLiteral("the connection closed before the whole reply arrived"));
-    return FetchResult::success(Cp1252::toUnicode(body));
-}
-
-void TextFetcher::waitFor(QNetworkReply* reply)
-{
-    if (reply->isFinished())
+    QString whyNot;
+    QNetworkReply* reply = startRequest(address, &whyNot);
+    if (!reply) {
+        QTimer::singleShot(0, context, [done = std::move(done), whyNot] { done(FetchResult::failure(whyNot)); });
         return;
-    QEventLoop loop;
-    connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    // Windows keep painting and timers run; clicks and keys wait until the request is over.
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    const QMetaObject::Connection delivery =
+        connect(reply, &QNetworkReply::finished, context, [reply, done = std::move(done)] { done(finish(reply)); });
+    // The caller no longer wants the answer: the connection is dropped now, not at the time-out.
+    connect(context, &QObject::destroyed, reply, [reply, delivery] {
+        QObject::disconnect(delivery);
+        reply->abort();
+        reply->deleteLater();
+    });
 }
 
 FetchResult TextFetcher::FetchText(const QString& address)
 {
-    if (m_fetching)
-        return FetchResult::failure(QStringLiteral("another request is under way"));
-    m_fetching = true;
-    if (m_pending)
-        waitFor(m_pending); // its own handler delivers that result and clears m_pending
-
-    QString whyNot;
-    QNetworkReply* reply = startRequest(address, &whyNot);
-    FetchResult result = FetchResult::failure(whyNot);
-    if (reply) {
-        waitFor(reply);
-        result = finish(reply);
-    }
-    m_fetching = false;
-    return result;
-}
-
-void TextFetcher::fetchLater(const QString& address, std::function<void(const FetchResult&)> done)
-{
-    auto failLater = [this, done](const QString& why) {
-        QTimer::singleShot(0, this, [done, why] { done(FetchResult::failure(why)); });
-    };
-    if (isBusy()) {
-        failLater(QStringLiteral("another request is under way"));
-        return;
-    }
-    QString whyNot;
-    QNetworkReply* reply = startRequest(address, &whyNot);
-    if (!reply) {
-        failLater(whyNot);
-        return;
-    }
-    m_pending = reply;
-    connect(reply, &QNetworkReply::finished, this, [this, reply, done] {
-        m_pending = nullptr;
-        done(finish(reply));
+    QEventLoop loop;
+    FetchResult result;
+    fetch(address, &loop, [&](const FetchResult& reply) {
+        result = reply;
+        loop.quit();
     });
+    loop.exec();
+    return result;
 }

@@ -9,48 +9,44 @@
 class QNetworkAccessManager;
 class QNetworkReply;
 
-// Makes the program's HTTP GET requests and hands back the body as Windows-1252 text.
-// Only http:// and https:// addresses are fetched; anything else fails as a malformed address.
-// A body longer than kMaxBodyBytes, a time-out, an unknown host, a refused connection and a
-// connection that breaks before the whole body arrived (closed early, reset, shorter than its
-// announced length) fail, even after a status line. An error status is not a failure: the
-// body the server sent (an error page) is the reply.
+// Makes the program's HTTP GET requests and hands back the body as Windows-1252 text with the
+// status. Only http:// and https:// addresses are fetched; anything else fails as a malformed
+// address. A body longer than kMaxBodyBytes, a time-out, an unknown host, a refused connection
+// and a connection that breaks before the whole body arrived (closed early, reset, shorter
+// than its announced length) fail, even after a status line. An error status is not a failure:
+// the body the server sent (an error page) is the reply, with its status. A redirect is never
+// followed, so that nothing goes to an address the program did not build: the redirect itself
+// is the reply.
 //
-// The program stays single-threaded and its requests never overlap: FetchText waits for a
-// request started by fetchLater to end before it sends its own.
+// Requests run side by side and never wait for one another; each caller keeps its own in order.
 class TextFetcher : public QObject
 {
     Q_OBJECT
 
 public:
-    static constexpr int kDefaultTimeoutMs = 60000;
+    static constexpr int kDefaultTimeoutMs = 30000;
     static constexpr qint64 kMaxBodyBytes = 1024 * 1024;
+    using Done = std::function<void(const FetchResult&)>;
 
     explicit TextFetcher(QObject* parent = nullptr);
-    ~TextFetcher() override;
 
+    // The whole time a request may take, from its start to the end of its body.
     void setTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
     int timeout() const { return m_timeoutMs; }
 
-    // One GET of the address. Returns once the body is complete or the request has failed.
-    // Meanwhile the thread's events are processed except user input (the windows keep
-    // painting, timers run, clicks and keys wait until the request is over).
+    // Starts one GET and returns at once. done is called once, later, from the event loop, with
+    // what the request brought back (a failure for an address that cannot be fetched), unless
+    // context is destroyed first: that breaks the request off at once and done never comes.
+    void fetch(const QString& address, QObject* context, Done done);
+
+    // fetch, waiting for the result in a local event loop: for code without a window (the
+    // command line, tests of the server). The window never calls it, since the loop would run
+    // the window's input in the middle of a command.
     FetchResult FetchText(const QString& address);
-
-    // The same request without waiting: done is called with the result later, from the event
-    // loop (also for an address that fails at once). At most one such request is in flight;
-    // starting another while one waits gives the second one a failure.
-    void fetchLater(const QString& address, std::function<void(const FetchResult&)> done);
-
-    bool isBusy() const { return m_pending != nullptr || m_fetching; }
 
 private:
     QNetworkReply* startRequest(const QString& address, QString* whyNot);
-    FetchResult finish(QNetworkReply* reply);
-    void waitFor(QNetworkReply* reply);
 
     QNetworkAccessManager* m_network;
-    QNetworkReply* m_pending = nullptr;
-    bool m_fetching = false; // a FetchText is waiting for its reply
     int m_timeoutMs = kDefaultTimeoutMs;
 };

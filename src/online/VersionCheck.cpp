@@ -42,8 +42,9 @@ double serverNumber(const QString& reply)
 
 QString resultText(const FetchResult& reply)
 {
-    // The version file holds at most 3 characters; anything longer is an error page.
-    if (reply.failed || reply.text.size() > 3)
+    // Only a 2xx answer is the version file, and that holds at most 3 characters: anything
+    // longer is a page of some other kind.
+    if (!reply.succeeded() || reply.text.size() > 3)
         return QStringLiteral("Remote server not found");
     if (serverNumber(reply.text) > programNumber())
         return QStringLiteral("There is a new version");

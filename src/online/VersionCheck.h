@@ -16,7 +16,8 @@ double programNumber();
 // The number at the start of a reply with blanks, tabs and line feeds removed (0 when none).
 double serverNumber(const QString& reply);
 
-// "There is a new version", "This version is current" or "Remote server not found".
+// "There is a new version", "This version is current" or "Remote server not found" (a failed
+// request, an answer that is not 2xx, or a reply of 4 characters or more).
 QString resultText(const FetchResult& reply);
 
 } // namespace VersionCheck

@@ -7,57 +7,92 @@
 #include "online/SuggestionCheck.h"
 #include "online/TextFetcher.h"
 #include "online/VersionCheck.h"
+#include "store/Cp1252.h"
 #include "store/LineCodec.h"
 #include "store/RecordStore.h"
 
+#include <QPointer>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 using Answer = LocalHttpServer::Answer;
 using B = LocalHttpServer::Behaviour;
 Q_DECLARE_METATYPE(Answer)
+Q_DECLARE_METATYPE(ReplyToken)
 
 // The request layer against a local server; the suggestion check and sharing on scripted replies.
 class OnlineCoreTest : public QObject
 {
     Q_OBJECT
     const QString no;
+    LocalHttpServer m_elsewhere; // a host that must never be asked
 
 private slots:
-    // The version request for each kind of answer, and what the User tab shows for it.
+    // What each kind of answer means to each of its readers: whether the request failed, what
+    // the User tab shows for it as a version, its token (a forum post is accepted on Ok), and
+    // the mark a share stores for it on row 1 ("": the record stays offered).
     void replies_data()
     {
         QTest::addColumn<Answer>("answer");
         QTest::addColumn<bool>("failed");
-        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<ReplyToken>("token");
+        QTest::addColumn<QString>("mark");
         const QString newer = u"There is a new version"_s, current = u"This version is current"_s,
                       none = u"Remote server not found"_s;
-        const QByteArray cap(TextFetcher::kMaxBodyBytes, 'x');
+        const QByteArray cap(TextFetcher::kMaxBodyBytes, 'x'), id64(64, '7');
+        const QByteArray elsewhere = "Location: " + m_elsewhere.baseUrl().toLatin1() + "add?ok:X\r\n";
+        using T = ReplyToken;
         // clang-format off
-        QTest::newRow("101") << Answer{200, "101"} << false << newer;
-        QTest::newRow("100") << Answer{200, "100"} << false << current;
-        QTest::newRow("99") << Answer{200, "99"} << false << current;
-        QTest::newRow("abc") << Answer{200, "abc"} << false << current;
-        QTest::newRow("empty") << Answer{200, ""} << false << current;
-        QTest::newRow("1000") << Answer{200, "1000"} << false << none;
-        QTest::newRow("1.01") << Answer{200, "1.01"} << false << none;
-        QTest::newRow("error page") << Answer{404, QByteArray(5000, 'e')} << false << none;
-        QTest::newRow("exactly 1 MB") << Answer{200, cap, B::NoLength} << false << none;
-        QTest::newRow("1 MB + 1") << Answer{200, cap + 'x'} << true << none;
-        QTest::newRow("1 MB + 1, no length") << Answer{200, cap + 'x', B::NoLength} << true << none;
-        QTest::newRow("never answers") << Answer{0, {}, B::NeverAnswer} << true << none;
-        QTest::newRow("closed unanswered") << Answer{0, {}, B::Close} << true << none;
-        QTest::newRow("cut off") << Answer{200, "ok:12", B::Normal, 50} << true << none;
-        QTest::newRow("error page cut off") << Answer{500, "<p>", B::Normal, 50} << true << none;
-        QTest::newRow("reset") << Answer{200, "ok:12", B::Reset, 50} << true << none;
-        QTest::newRow("chunked") << Answer{200, "5\r\nok:12\r\n0\r\n\r\n", B::NoLength, -1, "Transfer-Encoding: chunked\r\n"} << false << none;
+        QTest::newRow("101") << Answer{200, "101"} << false << newer << T::None << no;
+        QTest::newRow("100") << Answer{200, "100"} << false << current << T::None << no;
+        QTest::newRow("99") << Answer{200, "99"} << false << current << T::None << no;
+        QTest::newRow("abc") << Answer{200, "abc"} << false << current << T::None << no;
+        QTest::newRow("empty") << Answer{200, ""} << false << current << T::None << no;
+        QTest::newRow("1000") << Answer{200, "1000"} << false << none << T::None << no;
+        QTest::newRow("error page") << Answer{404, QByteArray(5000, 'e')} << false << none << T::None << no;
+        QTest::newRow("404 101") << Answer{404, "101"} << false << none << T::None << no;
+        QTest::newRow("exactly 1 MB") << Answer{200, cap, B::NoLength} << false << none << T::None << no;
+        QTest::newRow("1 MB + 1") << Answer{200, cap + 'x'} << true << none << T::None << no;
+        QTest::newRow("1 MB + 1, no length") << Answer{200, cap + 'x', B::NoLength} << true << none << T::None << no;
+        QTest::newRow("never answers") << Answer{0, {}, B::NeverAnswer} << true << none << T::None << no;
+        QTest::newRow("closed unanswered") << Answer{0, {}, B::Close} << true << none << T::None << no;
+        QTest::newRow("cut off") << Answer{200, "ok:12", B::Normal, 50} << true << none << T::None << no;
+        QTest::newRow("error page cut off") << Answer{500, "<p>", B::Normal, 50} << true << none << T::None << no;
+        QTest::newRow("reset") << Answer{200, "ok:12", B::Reset, 50} << true << none << T::None << no;
+        QTest::newRow("chunked") << Answer{200, "5\r\nok:12\r\n0\r\n\r\n", B::NoLength, -1, "Transfer-Encoding: chunked\r\n"} << false << none << T::Ok << u"12"_s;
+        QTest::newRow("ok-B2") << Answer{200, "ok-B2"} << false << none << T::Ok << no;
+        QTest::newRow("ok:A17 CR LF") << Answer{200, "ok:A17\r\n"} << false << none << T::Ok << u"A17"_s;
+        QTest::newRow("ok:é€~") << Answer{201, "ok:\xE9\x80~\n"} << false << none << T::Ok << u"\u00E9\u20AC~"_s;
+        QTest::newRow("ok:64") << Answer{200, "ok:" + id64} << false << none << T::Ok << QString(64, u'7');
+        QTest::newRow("ok:65") << Answer{200, "ok:" + id64 + '7'} << false << none << T::Ok << no;
+        QTest::newRow("ok: 10 KB") << Answer{200, "ok:" + QByteArray(10240, 'A')} << false << none << T::Ok << no;
+        QTest::newRow("ok alone") << Answer{200, "ok"} << false << current << T::Ok << no;
+        QTest::newRow("moderation") << Answer{200, "okay, stored for moderation"} << false << none << T::Ok << no;
+        QTest::newRow("ok:A NUL B") << Answer{200, QByteArray("ok:A\0B", 6)} << false << none << T::Ok << no;
+        QTest::newRow("ok:A B") << Answer{200, "ok:A B"} << false << none << T::Ok << no;
+        QTest::newRow("ok:A|B") << Answer{200, "ok:A|B|"} << false << none << T::Ok << no;
+        QTest::newRow("two lines") << Answer{200, "ok:B\r\nC"} << false << none << T::Ok << no;
+        QTest::newRow("ok:*") << Answer{200, "ok:*"} << false << none << T::Ok << no;
+        QTest::newRow("OK:1") << Answer{200, "OK:1"} << false << none << T::None << no;
+        QTest::newRow("500 ok:X") << Answer{500, "ok:X"} << false << none << T::None << no;
+        QTest::newRow("302 elsewhere") << Answer{302, "ok:X", B::Normal, -1, elsewhere} << false << none << T::None << no;
+        QTest::newRow("302 same host") << Answer{302, "101", B::Normal, -1, "Location: /roamlog/v2.txt\r\n"} << false << none << T::None << no;
+        QTest::newRow("ban") << Answer{200, "ban"} << false << current << T::Banned << u"x 1-061231"_s;
+        QTest::newRow("403 ban") << Answer{403, "ban"} << false << none << T::None << no;
+        QTest::newRow("tkn") << Answer{200, "tkn:B"} << false << none << T::Taken << no;
+        QTest::newRow("tk") << Answer{200, "tk"} << false << current << T::None << no;
         // clang-format on
     }
     void replies()
     {
         QFETCH(Answer, answer);
         QFETCH(bool, failed);
-        QFETCH(QString, shown);
+        QFETCH(QString, version);
+        QFETCH(ReplyToken, token);
+        QFETCH(QString, mark);
         LocalHttpServer server;
         server.answer(answer);
         TextFetcher fetcher;
@@ -65,10 +100,15 @@ private slots:
         const auto result = fetcher.FetchText(ServerRequests::versionAddress(server.baseUrl()));
         QCOMPARE(result.failed, failed);
         const bool chunked = answer.headerLines.contains("chunked"); // the one chunk is "ok:12"
-        QCOMPARE(result.text, failed ? QString() : chunked ? u"ok:12"_s : QString::fromLatin1(answer.body));
-        QCOMPARE(VersionCheck::resultText(result), shown);
-        // (Qt sends a request once more when the connection closed before any answer.)
+        QCOMPARE(result.text, failed ? QString() : chunked ? u"ok:12"_s : Cp1252::toUnicode(answer.body));
+        QCOMPARE(VersionCheck::resultText(result), version);
+        QCOMPARE(ReplyTokens::classify(result), token);
+        QCOMPARE(RecordSharing::answerFor(result, 0, {2006, 12, 31}).mark, mark);
+        // Only the address asked (Qt sends a request once more when the connection closed
+        // before any answer); a redirect is not followed.
         QCOMPARE(server.requests().value(0), "GET /roamlog/version.txt");
+        QVERIFY(server.requests().size() == 1 || answer.behaviour == B::Close);
+        QVERIFY(m_elsewhere.requests().isEmpty());
     }
 
     void refusedAddresses()
@@ -82,24 +122,24 @@ private slots:
         QVERIFY(server.requests().isEmpty());
     }
 
-    // A blocking request waits for the one started before it (here until its time-out): they
-    // never overlap. A second request started while one waits fails.
-    void laterThenBlocking()
+    // Requests never wait for one another: one that gets no answer does not hold up the next.
+    // Dropping a request's context breaks it off at once, and its callback never comes.
+    void requestsRunSideBySide()
     {
         LocalHttpServer server;
-        server.answer([](const QByteArray& t) {
-            return Answer{200, t + "\xE9\x80", t == "/first" ? B::NeverAnswer : B::Normal};
-        });
+        server.answer([](const QByteArray& t) { return Answer{200, t, t == "/silent" ? B::NeverAnswer : B::Normal}; });
         TextFetcher fetcher;
-        fetcher.setTimeout(300);
+        QVERIFY(fetcher.timeout() <= 30000);
         QStringList seen;
-        auto keep = [&](const FetchResult& r) { seen << (r.failed ? u"failed"_s : r.text); };
-        fetcher.fetchLater(server.baseUrl() + u"first"_s, keep);
-        fetcher.fetchLater(server.baseUrl() + u"second"_s, keep);
-        QVERIFY(fetcher.isBusy() && seen.isEmpty());
-        seen << fetcher.FetchText(server.baseUrl() + u"third"_s).text;
-        QCOMPARE(seen.join(u','), u"failed,failed,/third\u00E9\u20AC"_s);
-        QCOMPARE(server.requests(), (QList<QByteArray>{"GET /first", "GET /third"}));
+        auto keep = [&](const FetchResult& r) { seen << r.text; };
+        auto* silent = new QObject(&fetcher);
+        fetcher.fetch(server.baseUrl() + u"silent"_s, silent, keep);
+        QTRY_COMPARE(server.requests().size(), 1);
+        fetcher.fetch(server.baseUrl() + u"answered"_s, &fetcher, keep);
+        QTRY_COMPARE(seen, QStringList{u"/answered"_s});
+        delete silent;
+        QTRY_COMPARE(server.abandoned(), 1);
+        QCOMPARE(seen, QStringList{u"/answered"_s});
     }
 
     // Values holding "&", "=", "#", line breaks or 8-bit characters arrive as they were typed.
@@ -125,24 +165,6 @@ private slots:
                      get + "mac=4711&usr=&cmd=add&param=Inn%7C%20%7C"}));
     }
 
-    void replyTokens()
-    {
-        using T = ReplyToken;
-        // clang-format off
-        for (const auto& [reply, token, identifier] : QList<std::tuple<QString, T, QString>>{
-                 {u"ok:123"_s, T::Ok, u"123"_s}, {u"ok"_s, T::Ok, no}, {u"ok:"_s, T::Ok, no},
-                 {u"OK:123"_s, T::None, no}, {u"tkn"_s, T::Taken, no}, {u"tkn:B"_s, T::Taken, no},
-                 {u"tk"_s, T::None, no}, {u"ban"_s, T::Banned, no}, {no, T::None, no},
-                 {u"ok A 1|B2|"_s, T::Ok, u"A 1"_s}, {u"ok:A\u0081"_s, T::Ok, u"A"_s},
-                 {u"ok:\u00E9\u0142"_s, T::Ok, u"\u00E9"_s},
-                 {u"ok:"_s + QString(70, u'7'), T::Ok, QString(64, u'7')}}) {
-            // clang-format on
-            QCOMPARE(ReplyTokens::classify(reply), token);
-            if (token == T::Ok)
-                QCOMPARE(ReplyTokens::identifier(reply), identifier);
-        }
-    }
-
     // The text, the probe's reply, the refused word (none: the text passes), the words probed.
     void suggestionScan()
     {
@@ -161,18 +183,18 @@ private slots:
             // clang-format on
             QStringList seen;
             const QString probeReply = reply; // clang 14 cannot capture a structured binding
-            const SuggestionCheck check([&](const QString& w) { return seen << w, probeReply; });
-            const SuggestionCheck::Verdict verdict = check.CheckSuggestionText(text);
-            QCOMPARE(verdict.refused, !word.isEmpty());
-            QCOMPARE(verdict.word, word);
+            const SuggestionCheck check([&](const QString& w, const SuggestionCheck::Reply& r) { seen << w, r(probeReply); });
+            QStringList verdicts; // the refused word, or "" for a text that passes
+            check.CheckSuggestionText(text, [&](const SuggestionCheck::Verdict& v) { verdicts << (v.refused ? v.word : no); });
+            QCOMPARE(verdicts, QStringList{word});
             QCOMPARE(seen.join(u'|'), probed);
         }
         for (const QString& ending : u".com .net .org .co .nl .ch .info .us .es"_s.split(u' '))
-            QVERIFY(SuggestionCheck({}).CheckSuggestionText(u"site"_s + ending).refused);
+            QVERIFY(SuggestionCheck::looksLikeAddress(u"site"_s + ending));
     }
 
     // The rows' marks ("L" before a mark: a record as long as a stored line can be); the
-    // replies in turn ("~": the request failed); the request before which the user cancels (0:
+    // replies in turn ("~": the request failed); the request during which the user cancels (0:
     // never); the marks after; the rows sent, with "m" when the mark changed and "a" when the
     // alias was taken; the count; the sentences that end the closing message.
     void share_data()
@@ -191,28 +213,23 @@ private slots:
                                << QString::fromUtf8(after) << QString::fromUtf8(sent) << posted
                                << QString::fromUtf8(summary);
         };
-        const char* unusable3 = "3 records got an answer the program could not use and will be offered again.";
         row("two rows", "*,*", "ok:1,ok:2", 0, "*,*", "", 0, "");
         row("none offered", ",A1,**", "", 0, ",A1,**", "", 0, "No record was waiting to be shared.");
-        row("identifiers", "*,, ", "ok:A17,ok-B2", 0, "A17,,B2", "1m,3m", 2, "2 records were published.");
+        row("identifiers", "*,, ", "ok:A17,ok:B2", 0, "A17,,B2", "1m,3m", 2, "2 records were published.");
         row("ban on row 5", "A,B,C,D,*", "ban", 0, "A,B,C,D,x 5-061231", "5m", 1, "1 record was refused by the server.");
-        row("ok alone", "*,*,*", "ok,ok,ok", 0, "*,*,*", "1,2,3", 0, unusable3);
-        row("offered marks, blanks", "*,*,*,*", "ok:*,ok: ,ok:   ,ok:|x", 0, "*,*,*,*", "1,2,3,4", 0,
-            "4 records got an answer the program could not use and will be offered again.");
+        row("ok alone", "*,*,*", "ok,ok,ok", 0, "*,*,*", "1,2,3", 0,
+            "3 records got an answer the program could not use and will be offered again.");
         row("stops at no answer", "*,*,*,*", "ok:1,~,ok:2", 0, "1,*,*,*", "1m,2", 1,
             "1 record was published. The server did not answer, so 3 records still wait to be shared.");
         row("no answer at once", "*,A,*", "~", 0, "*,A,*", "1", 0,
             "The server did not answer, so 2 records still wait to be shared.");
         row("alias taken", "*,*,*", "tkn,ok:1", 0, "*,*,*", "1a", 0,
             "The alias belongs to another user, so 3 records were not shared; change the alias on the User tab and share again.");
-        row("error page, garbage", "*,*,*", "<p>ok:1</p>,garbage,OK:1", 0, "*,*,*", "1,2,3", 0, unusable3);
-        row("ids cut", "*,*,*", "ok:A|x|,ok:B\r\nC,ok:C\u20AC\t", 0, "A,B,C\u20AC", "1m,2m,3m", 3,
-            "3 records were published.");
         row("rewrite fails", "*,*,*", "ok:1,ok:2,ok:3", 0, "1,2,3", "1m,2m,3m", 3, "3 records were published.");
-        row("cancelled", "*,*,*,*", "ok:1,ok:2,ok:3", 3, "1,2,*,*", "1m,2m", 2,
-            "2 records were published. You cancelled the sharing: 2 records were not sent and will be offered again.");
-        row("cancelled first", "*,*,*", "ok:1", 1, "*,*,*", "", 0,
-            "You cancelled the sharing: 3 records were not sent and will be offered again.");
+        row("cancelled", "*,*,*,*", "ok:1,ok:2,ok:3", 3, "1,2,*,*", "1m,2m,3", 2,
+            "2 records were published. You cancelled the sharing: 2 records were not shared and will be offered again.");
+        row("cancelled first", "*,*,*", "ok:1", 1, "*,*,*", "1", 0,
+            "You cancelled the sharing: 3 records were not shared and will be offered again.");
         row("mark too long", "L*,*,*", "ok:AB,ok:C,ban", 0, "*,C,x 3-061231", "1,2m,3m", 2,
             "1 record was published. 1 record was refused by the server. "
             "1 record got an answer that could not be stored and will be offered again.");
@@ -240,50 +257,56 @@ private slots:
             QVERIFY(!record.setField(RecordColumns::UploadMark, mark) && store.appendRow(record));
         }
         const auto offered = RecordSharing::offeredRows(store);
-        QStringList seen, expected, steps, expectedSteps;
+        QStringList seen, expected;
         QString status = u"before"_s;
+        RecordSharing* sharing = nullptr;
+        QPointer<QObject> cancelled;
         const RecordSharing::Hooks hooks{
-            [&, next = 0](const QString&) mutable {
-                const QString reply = replies.split(u',').value(next++);
-                return reply == u"~" ? FetchResult::failure(u"no answer in time"_s) : FetchResult::success(reply);
+            // Answered from the event loop while the request lives, as the fetcher does.
+            [&, next = 0](const QString&, QObject* request, const RecordSharing::Reply& reply) mutable {
+                if (++next == cancelAt)
+                    return QTimer::singleShot(0, sharing, [&, request] { cancelled = request, sharing->cancel(); });
+                const QString text = replies.split(u',').value(next - 1);
+                QTimer::singleShot(0, request, [reply, text] {
+                    reply(text == u"~" ? FetchResult::failure(u"no answer in time"_s) : FetchResult::success(text));
+                });
             },
             [&](const QString& text) { seen << (status = text); },
             [&] { return status; },
             [&] { seen << u"(timer)"_s; },
             [&] { seen << u"(alias)"_s; },
             [&](int r) { seen << u"(mark %1)"_s.arg(r); },
-            [&](int index, int total) { return steps << u"%1/%2"_s.arg(index).arg(total), index != cancelAt; }};
-        const auto outcome = RecordSharing::ShareRecords(store, {2006, 12, 31}, hooks);
-        for (const QString& item : sent.split(u',', Qt::SkipEmptyParts)) {
-            expected << u"uploading record  "_s + item.left(1);
+            [&](int index, int total) { seen << u"%1/%2"_s.arg(index).arg(total); }};
+        RecordSharing run(store, {2006, 12, 31}, hooks);
+        QSignalSpy finished((sharing = &run), &RecordSharing::finished);
+        run.start();
+        QTRY_COMPARE(finished.size(), 1);
+        for (int step = 1; const QString& item : sent.split(u',', Qt::SkipEmptyParts)) {
+            expected << u"%1/%2"_s.arg(step++).arg(offered.size()) << u"uploading record  "_s + item.left(1);
             if (item.endsWith(u'm'))
                 expected << u"(mark %1)"_s.arg(item.left(1).toInt() - 1);
             if (item.endsWith(u'a'))
                 expected << u"(alias)"_s;
             expected << u"Done"_s << u"(timer)"_s;
-            expectedSteps << u"%1/%2"_s.arg(expectedSteps.size() + 1).arg(offered.size());
         }
-        if (cancelAt)
-            expectedSteps << u"%1/%2"_s.arg(cancelAt).arg(offered.size());
         const bool tooFew = store.rowCount() < 3;
         if (!tooFew)
-            expected << (sent.isEmpty() ? u"before"_s : u"Done"_s) +
-                            u" > uploaded %1 items"_s.arg(posted);
+            expected << (sent.isEmpty() ? u"before"_s : u"Done"_s) + u" > uploaded %1 items"_s.arg(posted);
         QCOMPARE(seen, expected);
-        QCOMPARE(steps, expectedSteps);
-        QCOMPARE(outcome.stop == RecordSharing::Stop::AliasTaken, sent.contains(u'a'));
+        QVERIFY(cancelAt == 0 || (!cancelled && run.outcome().stop == RecordSharing::Stop::Cancelled)); // broken off
+        QCOMPARE(run.outcome().stop == RecordSharing::Stop::AliasTaken, sent.contains(u'a'));
         const QString closing = tooFew ? u"First post must have at least 3 entries"_s
                                        : (posted ? u"Thank you!\r\n\r\n"_s : QString()) + summary;
-        QCOMPARE(outcome.message, u"Posted %1 items. \r\n\r\n"_s.arg(posted) + closing);
-        QCOMPARE(bool(outcome.saved), !unwritable);
+        QCOMPARE(run.outcome().message, u"Posted %1 items. \r\n\r\n"_s.arg(posted) + closing);
+        QCOMPARE(bool(run.outcome().saved), !unwritable);
         // The file is rewritten with the new marks as 24th fields only when something was posted.
         RecordStore reread(folder.path());
         reread.LoadDatabase();
         QCOMPARE(reread.rowCount(), posted && !unwritable ? store.rowCount() : 0);
         for (int r = 0; r < store.rowCount(); ++r) {
-            QCOMPARE(store.row(r).field(RecordColumns::UploadMark), after.section(u',', r, r));
-            if (reread.rowCount())
-                QCOMPARE(reread.row(r).field(RecordColumns::UploadMark), after.section(u',', r, r));
+            const QString mark = after.section(u',', r, r);
+            QVERIFY(store.row(r).field(RecordColumns::UploadMark) == mark &&
+                    (!reread.rowCount() || reread.row(r).field(RecordColumns::UploadMark) == mark));
         }
     }
 
@@ -309,7 +332,6 @@ private slots:
         QCOMPARE(fields, (QStringList{u"place"_s, u"comments"_s, u"telephone"_s, u"recommended by"_s}));
         QCOMPARE(SharingReport::question(2, fields, u"example.org"_s),
                  u"2 records will be visible to everyone on example.org: place, comments, telephone, recommended by."_s);
-        QCOMPARE(SharingReport::question(1, {u"place"_s}, u"h"_s), u"1 record will be visible to everyone on h: place."_s);
     }
 };
 

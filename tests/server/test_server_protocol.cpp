@@ -11,6 +11,7 @@
 
 #include <QRegularExpression>
 #include <QSet>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -104,8 +105,8 @@ private slots:
         for (const QString& place : {u"Inn"_s, u"Caf\u00E9 Bleu"_s, u"B&B #1"_s, u"Hostel"_s})
             QVERIFY(store.appendRow(record(place)));
         RecordSharing::Hooks hooks;
-        hooks.sendRecord = [&](const QString& line) {
-            return m_fetcher->FetchText(ServerRequests::addRecordAddress(script(), u"4711"_s, u"Bob"_s, line));
+        hooks.sendRecord = [&](const QString& line, QObject* request, const RecordSharing::Reply& reply) {
+            m_fetcher->fetch(ServerRequests::addRecordAddress(script(), u"4711"_s, u"Bob"_s, line), request, reply);
         };
         QString status;
         hooks.setStatus = [&](const QString& text) { status = text; };
@@ -113,8 +114,11 @@ private slots:
         hooks.statusWritten = [] {};
         hooks.reportAliasTaken = [] { QFAIL("the alias was reported taken"); };
         hooks.markChanged = [](int) {};
-        const auto outcome = RecordSharing::ShareRecords(store, QDate::currentDate(), hooks);
-        QCOMPARE(outcome.postedCount, 4);
+        RecordSharing sharing(store, QDate::currentDate(), hooks);
+        QSignalSpy finished(&sharing, &RecordSharing::finished);
+        sharing.start();
+        QVERIFY(finished.wait());
+        QCOMPARE(sharing.outcome().postedCount, 4);
         QSet<QString> identifiers;
         static const QRegularExpression form(u"^[A-Za-z0-9]{16}$"_s);
         for (int row = 0; row < store.rowCount(); ++row) {

@@ -31,8 +31,10 @@ void LocalHttpServer::serve(QTcpSocket* socket)
     const QList<QByteArray> parts = socket->readLine().trimmed().split(' ');
     m_requests.append(parts.value(0) + ' ' + parts.value(1));
     const Answer reply = m_script(parts.value(1));
-    if (reply.behaviour == Behaviour::NeverAnswer)
+    if (reply.behaviour == Behaviour::NeverAnswer) {
+        connect(socket, &QTcpSocket::disconnected, this, [this] { ++m_abandoned; });
         return;
+    }
     if (reply.behaviour == Behaviour::Close)
         return socket->abort();
     QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " Scripted\r\n";

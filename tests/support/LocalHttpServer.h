@@ -37,6 +37,7 @@ public:
 
     QString baseUrl() const { return url(m_server.serverPort()); } // "http://127.0.0.1:PORT/"
     const QList<QByteArray>& requests() const { return m_requests; }
+    int abandoned() const { return m_abandoned; } // NeverAnswer requests the client gave up
     static QString closedPortUrl(); // an address where nothing listens
 
 private:
@@ -47,4 +48,5 @@ private:
     QTcpServer m_server;
     Script m_script;
     QList<QByteArray> m_requests;
+    int m_abandoned = 0;
 };

@@ -13,8 +13,8 @@ class VersionDisplay;
 class WebPages;
 
 // The online side of the main window: the user panel, the suggestion box, sharing, the
-// version check and the web pages. All of them make their requests through one fetcher, so
-// that no two requests are ever in flight at the same time.
+// version check and the web pages. They share one fetcher; none of them waits for another's
+// request (a share does not wait behind the start-up version check).
 class OnlineFeatures : public QObject
 {
     Q_OBJECT

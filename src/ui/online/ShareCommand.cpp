@@ -1,6 +1,5 @@
 #include "ui/online/ShareCommand.h"
 
-#include "online/RecordSharing.h"
 #include "online/ServerRequests.h"
 #include "online/SharingReport.h"
 #include "online/TextFetcher.h"
@@ -8,7 +7,6 @@
 #include "ui/online/AliasTakenReport.h"
 #include "ui/online/ShareProgress.h"
 #include "ui/user/UserTab.h"
-#include "ui/widgets/BusyPointer.h"
 #include "ui/widgets/MessageBox.h"
 #include "ui/widgets/StatusLine.h"
 #include "ui/window/FrmScrn.h"
@@ -19,22 +17,20 @@
 #include <QLineEdit>
 #include <QUrl>
 
-#include <optional>
-
 ShareCommand::ShareCommand(FrmScrn& window, TextFetcher& fetcher, StatusLine& status, QObject* parent)
     : QObject(parent), m_window(window), m_fetcher(fetcher), m_status(status)
 {
     connect(&window, &FrmScrn::shareRequested, this, &ShareCommand::ShareRecords);
 }
 
-FetchResult ShareCommand::SendRecord(const QString& line)
+void ShareCommand::SendRecord(const QString& line, QObject* request, const RecordSharing::Reply& reply)
 {
     // Read from the controls at this moment: a changed alias counts even before it is stored.
     const UserTab* tab = m_window.userTab();
     const QString user = tab->check1()->isChecked() ? QString() : tab->text3(0)->text();
     const QString address = ServerRequests::addRecordAddress(m_window.values().scriptUrl(),
                                                              tab->label2()->text(), user, line);
-    return m_fetcher.FetchText(address);
+    m_fetcher.fetch(address, request, reply);
 }
 
 bool ShareCommand::userAgrees() const
@@ -50,32 +46,53 @@ bool ShareCommand::userAgrees() const
     return QuestionMessage::askShareOrCancel(&m_window, SharingReport::question(int(offered.size()), fields, host));
 }
 
-void ShareCommand::ShareRecords()
+RecordSharing::Hooks ShareCommand::hooks()
 {
-    if (!userAgrees()) {
-        m_status.show(QStringLiteral("Share cancelled: nothing was sent"));
-        return;
-    }
     RecordSharing::Hooks hooks;
-    hooks.sendRecord = [this](const QString& line) { return SendRecord(line); };
+    hooks.sendRecord = [this](const QString& line, QObject* request, const RecordSharing::Reply& reply) {
+        SendRecord(line, request, reply);
+    };
     hooks.setStatus = [this](const QString& text) { m_status.setText(text); };
     hooks.status = [this] { return m_status.text(); };
     hooks.statusWritten = [this] { m_status.markPending(); };
     hooks.reportAliasTaken = [this] { ReportAliasTaken(m_window); };
     hooks.markChanged = [this](int row) { m_window.recordModel()->rowChanged(row); };
-
-    RecordSharing::Outcome outcome;
-    {
-        // With too few records nothing is sent, so there is nothing to wait for.
-        std::optional<BusyPointer> busy;
-        std::optional<ShareProgress> progress;
-        if (m_window.store().rowCount() >= RecordSharing::kMinimumRows) {
-            busy.emplace();
-            progress.emplace(&m_window);
-            hooks.proceed = [&progress](int index, int total) { return progress->step(index, total); };
+    hooks.progress = [this](int index, int total) {
+        if (!m_progress) {
+            // The dialog comes with the first request: with nothing to send there is nothing to wait for.
+            m_progress = new ShareProgress(&m_window);
+            // Queued, so that the dialog has closed before the sharing ends and closes it.
+            connect(m_progress, &QDialog::rejected, m_run, &RecordSharing::cancel, Qt::QueuedConnection);
+            m_window.setCursor(Qt::WaitCursor);
         }
-        outcome = RecordSharing::ShareRecords(m_window.store(), QDate::currentDate(), hooks);
+        m_progress->step(index, total);
+    };
+    return hooks;
+}
+
+void ShareCommand::ShareRecords()
+{
+    if (isSharing())
+        return; // one share at a time
+    delete m_run; // the last one, kept until now since it ends inside its own calls
+    m_run = nullptr;
+    if (!userAgrees()) {
+        m_status.show(QStringLiteral("Share cancelled: nothing was sent"));
+        return;
     }
+    m_run = new RecordSharing(m_window.store(), QDate::currentDate(), hooks(), this);
+    connect(m_run, &RecordSharing::finished, this, &ShareCommand::shareFinished);
+    m_run->start();
+}
+
+void ShareCommand::shareFinished()
+{
+    const RecordSharing::Outcome outcome = m_run->outcome();
+    if (m_progress) {
+        m_progress->hide();
+        m_progress->deleteLater();
+    }
+    m_window.unsetCursor();
     OkMessage::show(&m_window, outcome.message);
     if (!outcome.saved.ok)
         OkMessage::showSaveFailure(&m_window, outcome.saved.error);

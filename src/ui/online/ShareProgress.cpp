@@ -2,34 +2,32 @@
 
 #include "settings/ProgramValues.h"
 
-#include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QLabel>
 #include <QProgressBar>
+#include <QVBoxLayout>
 
-ShareProgress::ShareProgress(QWidget* window) : m_dialog(window)
+ShareProgress::ShareProgress(QWidget* window)
+    : QDialog(window), m_label(new QLabel(this)), m_bar(new QProgressBar(this))
 {
-    m_dialog.setObjectName(QStringLiteral("ShareProgress"));
-    m_dialog.setWindowTitle(QLatin1String(ProgramValues::kApplicationTitle));
-    m_dialog.setWindowModality(Qt::WindowModal);
-    m_dialog.setCancelButtonText(QStringLiteral("Cancel"));
-    m_dialog.setMinimumDuration(0);
-    m_dialog.setAutoClose(false);
-    m_dialog.setAutoReset(false);
+    setObjectName(QStringLiteral("ShareProgress"));
+    setWindowTitle(QLatin1String(ProgramValues::kApplicationTitle));
+    setWindowModality(Qt::WindowModal);
     // The bar is announced by what it measures.
-    if (auto* bar = m_dialog.findChild<QProgressBar*>())
-        bar->setAccessibleName(QStringLiteral("Sharing records"));
+    m_bar->setAccessibleName(QStringLiteral("Sharing records"));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_label);
+    layout->addWidget(m_bar);
+    layout->addWidget(buttons);
 }
 
-bool ShareProgress::step(int index, int total)
+void ShareProgress::step(int index, int total)
 {
-    if (m_dialog.wasCanceled())
-        return false;
-    m_dialog.setMaximum(total);
-    m_dialog.setLabelText(QStringLiteral("record %1 of %2").arg(index).arg(total));
-    if (!m_dialog.isVisible())
-        m_dialog.show();
-    m_dialog.setValue(index - 1);
-    // The input that waited while the last request was under way (a click on Cancel among
-    // it) is handled now; the dialog keeps it away from the window.
-    QCoreApplication::processEvents();
-    return !m_dialog.wasCanceled();
+    m_label->setText(QStringLiteral("record %1 of %2").arg(index).arg(total));
+    m_bar->setRange(0, total);
+    m_bar->setValue(index - 1);
+    if (!isVisible())
+        open();
 }

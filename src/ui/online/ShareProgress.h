@@ -1,22 +1,25 @@
 #pragma once
 
-#include <QProgressDialog>
+#include <QDialog>
 
-class QWidget;
+class QLabel;
+class QProgressBar;
 
 // The progress of a share, modal to the window: "record i of n" with a Cancel button. The
-// request in flight is never broken off; Cancel takes effect before the next one.
-class ShareProgress
+// window keeps painting behind it while the user's input goes to the dialog, so that the
+// records cannot change under the sharing. Cancel, Escape and closing the dialog all reject
+// it: that is the user's cancel.
+class ShareProgress : public QDialog
 {
+    Q_OBJECT
+
 public:
     explicit ShareProgress(QWidget* window);
-    ShareProgress(const ShareProgress&) = delete;
-    ShareProgress& operator=(const ShareProgress&) = delete;
 
-    // Shows that record index (from 1) of total is about to be sent, after handling what the
-    // user did meanwhile; false once the user pressed Cancel.
-    bool step(int index, int total);
+    // Shows that record index (from 1) of total is being sent.
+    void step(int index, int total);
 
 private:
-    QProgressDialog m_dialog;
+    QLabel* m_label;
+    QProgressBar* m_bar;
 };

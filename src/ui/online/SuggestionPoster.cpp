@@ -7,7 +7,6 @@
 #include "ui/online/AliasTakenReport.h"
 #include "ui/user/SuggestionBoxRules.h"
 #include "ui/user/UserTab.h"
-#include "ui/widgets/BusyPointer.h"
 #include "ui/widgets/MessageBox.h"
 #include "ui/widgets/StatusLine.h"
 #include "ui/window/FrmScrn.h"
@@ -34,16 +33,6 @@ void SuggestionPoster::Command3Click(int index)
         m_window.userTab()->text4()->clear();
 }
 
-bool SuggestionPoster::CheckSuggestionText()
-{
-    const SuggestionCheck check([this](const QString& word) { return m_fetcher.FetchText(word).text; });
-    const SuggestionCheck::Verdict verdict =
-        check.CheckSuggestionText(SuggestionBoxRules::postedText(m_window.userTab()->text4()));
-    if (verdict.refused)
-        m_status.show(SuggestionCheck::refusalStatus(verdict.word));
-    return verdict.refused;
-}
-
 void SuggestionPoster::PostSuggestion()
 {
     UserTab* tab = m_window.userTab();
@@ -54,27 +43,47 @@ void SuggestionPoster::PostSuggestion()
         return;
     }
     const QString installationId = tab->label2()->text();
-    if (installationId.isEmpty())
+    if (installationId.isEmpty() || m_posting)
         return;
 
-    BusyPointer busy;
-    if (CheckSuggestionText())
-        return;
+    // The text checked is the text posted, whatever is typed while the probes are under way.
+    const QString text = SuggestionBoxRules::postedText(tab->text4());
+    m_posting = true;
+    m_window.setCursor(Qt::BusyCursor);
+    const SuggestionCheck check([this](const QString& word, const SuggestionCheck::Reply& reply) {
+        m_fetcher.fetch(word, this, [reply](const FetchResult& probe) { reply(probe.text); });
+    });
+    check.CheckSuggestionText(text, [=, this](const SuggestionCheck::Verdict& verdict) {
+        if (!verdict.refused)
+            return post(text, alias, installationId);
+        m_status.show(SuggestionCheck::refusalStatus(verdict.word));
+        end();
+    });
+}
+
+void SuggestionPoster::post(const QString& text, const QString& alias, const QString& installationId)
+{
     m_status.setText(QStringLiteral("Posting message"));
-    const FetchResult reply = m_fetcher.FetchText(ServerRequests::forumPostAddress(
-        m_window.values().scriptUrl(), SuggestionBoxRules::postedText(tab->text4()), alias, installationId,
-        QDateTime::currentDateTime()));
+    m_fetcher.fetch(ServerRequests::forumPostAddress(m_window.values().scriptUrl(), text, alias, installationId,
+                                                     QDateTime::currentDateTime()),
+                    this, [this, text](const FetchResult& reply) { postAnswered(text, reply); });
+}
 
-    switch (ReplyTokens::classify(reply.text)) {
+void SuggestionPoster::postAnswered(const QString& text, const FetchResult& reply)
+{
+    switch (ReplyTokens::classify(reply)) {
     case ReplyToken::Ok:
-        tab->text4()->clear();
-        BusyPointer::withNormalPointer(
-            [this] { OkMessage::show(&m_window, QStringLiteral("Message posted. Thank You!!")); });
+        // What was typed after the text was sent is kept.
+        if (SuggestionBoxRules::postedText(m_window.userTab()->text4()) == text)
+            m_window.userTab()->text4()->clear();
+        m_window.unsetCursor();
+        OkMessage::show(&m_window, QStringLiteral("Message posted. Thank You!!"));
         m_status.setText(QStringLiteral("Message posted. Thank you"));
         break;
     case ReplyToken::Taken:
         // Nothing was posted; the text stays for another try under a new alias.
         m_status.setText(QStringLiteral("Message not posted: the alias belongs to another user"));
+        m_window.unsetCursor();
         ReportAliasTaken(m_window);
         break;
     default:
@@ -84,4 +93,11 @@ void SuggestionPoster::PostSuggestion()
         break;
     }
     m_status.markPending();
+    end();
+}
+
+void SuggestionPoster::end()
+{
+    m_window.unsetCursor();
+    m_posting = false;
 }

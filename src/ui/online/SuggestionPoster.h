@@ -1,13 +1,16 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
+struct FetchResult;
 class FrmScrn;
 class StatusLine;
 class TextFetcher;
 
 // "Send !" and "Clear" of the suggestion box: checks the text for web addresses, posts it to
-// the forum under the user's alias and says in the status line how it went.
+// the forum under the user's alias and says in the status line how it went. The probes and
+// the post run without blocking the window; one post at a time.
 class SuggestionPoster : public QObject
 {
     Q_OBJECT
@@ -20,11 +23,17 @@ public:
 
     void PostSuggestion();
 
-    // True when the text holds what looks like a web address; the status line then says which word.
-    bool CheckSuggestionText();
+    bool isPosting() const { return m_posting; }
 
 private:
+    // The text passed the check: the post request.
+    void post(const QString& text, const QString& alias, const QString& installationId);
+    void postAnswered(const QString& text, const FetchResult& reply);
+    // The post is over, however it went.
+    void end();
+
     FrmScrn& m_window;
     TextFetcher& m_fetcher;
     StatusLine& m_status;
+    bool m_posting = false;
 };

@@ -6,7 +6,6 @@
 #include "ui/user/UserTab.h"
 
 #include <QLabel>
-#include <QPointer>
 
 VersionDisplay::VersionDisplay(UserTab* tab, TextFetcher& fetcher, QString serverBaseUrl, QObject* parent)
     : QObject(parent), m_tab(tab), m_fetcher(fetcher), m_serverBaseUrl(std::move(serverBaseUrl))
@@ -16,10 +15,8 @@ VersionDisplay::VersionDisplay(UserTab* tab, TextFetcher& fetcher, QString serve
 void VersionDisplay::CheckVersion()
 {
     m_tab->label9(0)->setText(VersionCheck::programVersionText());
-    // The answer may come when the window is already gone.
-    QPointer<QLabel> result = m_tab->label9(1);
-    m_fetcher.fetchLater(ServerRequests::versionAddress(m_serverBaseUrl), [result](const FetchResult& reply) {
-        if (result)
-            result->setText(VersionCheck::resultText(reply));
-    });
+    // The label is the request's context: when the window goes first, the request goes with it.
+    QLabel* result = m_tab->label9(1);
+    m_fetcher.fetch(ServerRequests::versionAddress(m_serverBaseUrl), result,
+                    [result](const FetchResult& reply) { result->setText(VersionCheck::resultText(reply)); });
 }
