@@ -26,6 +26,13 @@ cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DROAMLOG_WERROR=ON "
 cmake --build build-test -j "$jobs"
 ctest --test-dir build-test --output-on-failure -j "$jobs"
 
+roamlog_stage "Debian packages of the tested build"
+# The stage checks the packaging (files, metadata, maintainer scripts, unit, lintian) on the
+# build just tested rather than compiling everything once more; ./package.sh makes the same
+# packages from a Release build with Debian's hardening flags.
+./package.sh --build-dir build-test
+scripts/check_packages.sh
+
 roamlog_stage "Core and server tests under AddressSanitizer and UBSan"
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DROAMLOG_WERROR=ON \
   -DROAMLOG_SANITIZE=ON -DROAMLOG_BUILD_BENCH=OFF "${quick[@]}" "${launcher[@]}"

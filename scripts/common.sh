@@ -7,6 +7,13 @@ ROAMLOG_PACKAGES=(
   libbenchmark-dev
 )
 
+# What ./package.sh needs beyond the build (dpkg-shlibdeps, and file to find the programs), and
+# the tools that check the packages.
+ROAMLOG_PACKAGING_PACKAGES=(
+  dpkg-dev file
+  lintian desktop-file-utils appstream systemd
+)
+
 # What the tests need beyond the build: clang with its sanitizer and fuzzer runtime, a
 # PostgreSQL server started by the tests, a browser for the server's pages, and wrk for load.
 ROAMLOG_TEST_PACKAGES=(

@@ -12,6 +12,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Roamlog"));
     QApplication::setOrganizationName(QStringLiteral("Fenwary"));
     QApplication::setApplicationVersion(VersionCheck::programVersionText());
+    // Lets the desktop match the window with the menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.fenwary.Roamlog"));
     const ProgramFolders folders =
         ProgramFolders::forExecutable(QCoreApplication::applicationDirPath());
 
