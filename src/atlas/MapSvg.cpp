@@ -28,33 +28,81 @@ QString recordsText(int records)
     return records == 1 ? QStringLiteral("1 record") : QStringLiteral("%1 records").arg(records);
 }
 
-// The path data of the rings at the scale, rounded to the step; rings that come to less than
-// a triangle are left out, and a country left with none becomes a square of two steps.
+// The points of a ring that keep its shape within `tolerance` (Douglas and Peucker): a bend
+// smaller than that is left out.
+QList<QPointF> simplified(const QList<QPointF>& points, double tolerance)
+{
+    if (points.size() < 3)
+        return points;
+    std::vector<bool> keep(size_t(points.size()), false);
+    keep.front() = keep.back() = true;
+    std::vector<std::pair<qsizetype, qsizetype>> spans{{0, points.size() - 1}};
+    while (!spans.empty()) {
+        const auto [first, last] = spans.back();
+        spans.pop_back();
+        const QPointF a = points[first];
+        const QPointF d = points[last] - a;
+        const double length = std::hypot(d.x(), d.y());
+        double farthest = 0;
+        qsizetype at = -1;
+        for (qsizetype i = first + 1; i < last; ++i) {
+            const QPointF p = points[i] - a;
+            const double distance = length > 0 ? std::abs(d.x() * p.y() - d.y() * p.x()) / length : std::hypot(p.x(), p.y());
+            if (distance > farthest) {
+                farthest = distance;
+                at = i;
+            }
+        }
+        if (at >= 0 && farthest > tolerance) {
+            keep[size_t(at)] = true;
+            spans.push_back({first, at});
+            spans.push_back({at, last});
+        }
+    }
+    QList<QPointF> kept;
+    for (qsizetype i = 0; i < points.size(); ++i)
+        if (keep[size_t(i)])
+            kept.append(points[i]);
+    return kept;
+}
+
+// The path data of the rings at the scale, their bends within a step, rounded to the step and
+// written as moves from point to point (the shortest form); rings that come to less than a
+// triangle are left out, and a country left with none becomes a square of two steps.
 QString pathOf(const CountryShape& shape, double scale, double step)
 {
-    const int decimals = step >= 1 ? 0 : 1;
+    // Steps of a quarter or a tenth print exactly with two decimals, so moves add up exactly.
+    const int decimals = step >= 1 ? 0 : 2;
+    const auto grid = [step](double value) { return std::round(value / step) * step; };
     QString path;
     for (const QList<QPointF>& ring : shape.rings) {
+        QList<QPointF> points;
+        for (const QPointF& lonLat : ring)
+            points.append(MapProjection::toMap(lonLat) * scale);
         QString part;
-        int points = 0;
-        double lastX = NAN, lastY = NAN;
-        for (const QPointF& lonLat : ring) {
-            const QPointF map = MapProjection::toMap(lonLat) * scale;
-            const double x = std::round(map.x() / step) * step;
-            const double y = std::round(map.y() / step) * step;
-            if (x == lastX && y == lastY)
+        int count = 0;
+        double lastX = 0, lastY = 0;
+        for (const QPointF& point : simplified(points, step)) {
+            const double x = grid(point.x());
+            const double y = grid(point.y());
+            if (count > 0 && x == lastX && y == lastY)
                 continue;
-            part += (points == 0 ? u'M' : u'L') + number(x, decimals) + u' ' + number(y, decimals);
+            if (count == 0)
+                part = u'M' + number(x, decimals) + u' ' + number(y, decimals) + u'l';
+            else
+                part += number(x - lastX, decimals) + u' ' + number(y - lastY, decimals) + u' ';
             lastX = x;
             lastY = y;
-            ++points;
+            ++count;
         }
-        if (points >= 3)
-            path += part + u'Z';
+        if (count >= 3) {
+            part.chop(1);
+            path += part + u'z';
+        }
     }
     if (path.isEmpty() && !shape.rings.empty()) {
         const QPointF centre = MapProjection::toMap(shape.bounds.center()) * scale;
-        path = QStringLiteral("M%1 %2h%3v%3h-%3Z")
+        path = QStringLiteral("M%1 %2h%3v%3h-%3z")
                    .arg(number(centre.x() - step, decimals), number(centre.y() - step, decimals),
                         number(2 * step, decimals));
     }

@@ -39,6 +39,8 @@ pre { background: #eee; padding: .5em; overflow-x: auto; }
 dl { display: grid; grid-template-columns: max-content 1fr; gap: .2em 1em; }
 dt { font-weight: bold; }
 nav.pages a { margin-right: 1em; }
+figure.map { margin: 0 0 1em; } figure.map svg { width: 100%; max-width: 40em; height: auto; display: block; }
+figure.map a:hover path, figure.map a:focus path { fill-opacity: .75; }
 @media (max-width: 40em) {
   table, tbody, tr, td { display: block; } thead { display: none; }
   tr { border-bottom: 2px solid #ccc; padding: .3em 0; } td { border: 0; padding: .1em .5em; }

@@ -87,6 +87,9 @@ HttpService::HttpService(SharedRecordStore& store, Options options) : m_store(st
 {
     m_reads.setMaxThreadCount(qMax(1, m_options.threads));
     m_reads.setExpiryTimeout(-1); // a thread keeps its database connection for good
+    QString problem;
+    if (!m_options.atlasFolder.isEmpty() && !(m_map = CountryMap::load(m_options.atlasFolder, &problem)))
+        std::fprintf(stderr, "roamlog-server: the record browser shows no map: %s\n", problem.toLocal8Bit().constData());
 }
 
 HttpService::~HttpService()
@@ -170,7 +173,7 @@ HttpReply HttpService::page(const QMap<QString, QString>& parameters)
     if (command == u"find"_s) {
         const RecordSearch search = Pages::searchOf(parameters);
         const ResultPage<SharedRecord> results = m_store.findRecords(search);
-        return html(Pages::recordList(search, results), results.failed ? 503 : 200);
+        return html(Pages::recordList(search, results, mapOfSharedRecords()), results.failed ? 503 : 200);
     }
     if (command == u"msgs"_s) {
         const int number = Pages::pageNumberOf(parameters);
@@ -180,6 +183,14 @@ HttpReply HttpService::page(const QMap<QString, QString>& parameters)
     const auto shared = m_store.recordById(parameters.value(u"id"_s));
     return shared ? html(Pages::recordPage(*shared))
                   : html(Pages::notFound(u"There is no shared record with this identifier."_s), 404);
+}
+
+QString HttpService::mapOfSharedRecords()
+{
+    if (!m_map)
+        return {};
+    const auto counts = m_store.countryCounts();
+    return counts ? m_map->svg(*counts) : QString();
 }
 
 QString HttpService::publicAddress(const HttpRequest& request) const

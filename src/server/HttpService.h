@@ -1,5 +1,6 @@
 #pragma once
 
+#include "server/CountryMap.h"
 #include "server/HttpExchange.h"
 #include "server/SharedRecordStore.h"
 
@@ -21,6 +22,9 @@ public:
         // client asked for (its Host).
         QString publicUrl;
         int threads = 8; // that read pages from the database
+        // The folder of the map data that ships with the program; the find page has no map
+        // when it is empty or cannot be read.
+        QString atlasFolder;
     };
 
     HttpService(SharedRecordStore& store, Options options);
@@ -35,8 +39,11 @@ private:
     // find, msgs or show; blocks on the database
     HttpReply page(const QMap<QString, QString>& parameters);
     QString publicAddress(const HttpRequest& request) const;
+    // The find page's world map of every shared record; empty when there is none.
+    QString mapOfSharedRecords();
 
     SharedRecordStore& m_store;
     Options m_options;
+    std::unique_ptr<CountryMap> m_map;
     QThreadPool m_reads;
 };

@@ -98,7 +98,7 @@ QString productPage(const QString& serverBaseUrl)
         "<li><a href=\"/cgi-bin/roamlogdb.cgi?cmd=msgs\">Read the forum</a></li></ul>\n"_s.arg(escape(serverBaseUrl)));
 }
 
-QString recordList(const RecordSearch& search, const ResultPage<SharedRecord>& results)
+QString recordList(const RecordSearch& search, const ResultPage<SharedRecord>& results, const QString& map)
 {
     QString sortChoice;
     static const char* const kSortLabels[] = {"Place", "City", "Country", "Date visited"};
@@ -110,6 +110,9 @@ QString recordList(const RecordSearch& search, const ResultPage<SharedRecord>& r
                    input("type", "Type", search.type) + input("satisfaction", "Satisfaction", search.satisfaction) +
                    u"<label>Sort by <select name=\"sort\">%1</select></label><button>Search</button></form>\n"_s.arg(
                        sortChoice);
+    if (!map.isEmpty())
+        body += u"<figure class=\"map\">"_s + map + u"<figcaption>Where the shared records are: a country leads to its "
+                                                      "records</figcaption></figure>\n"_s;
     if (results.failed)
         return HtmlPage::page(u"Shared records"_s, body + u"<p>The records cannot be read just now.</p>"_s);
     if (results.rows.isEmpty())

@@ -9,7 +9,8 @@
 namespace Pages {
 
 QString productPage(const QString& serverBaseUrl);
-QString recordList(const RecordSearch& search, const ResultPage<SharedRecord>& results);
+// map: the world map of the shared records (inline SVG), shown above the results.
+QString recordList(const RecordSearch& search, const ResultPage<SharedRecord>& results, const QString& map = {});
 QString recordPage(const SharedRecord& shared);
 QString forum(int page, const ResultPage<ForumPost>& posts);
 QString notFound(const QString& what);

@@ -559,6 +559,22 @@ bool SharedRecordStore::prepareSearches()
     return m_sortKeys && m_sortKeys->update(db);
 }
 
+std::optional<QList<std::pair<QString, qint64>>> SharedRecordStore::countryCounts()
+{
+    QSqlDatabase db = connection();
+    // SQLite keeps them with the sort keys, up to date with every share and removal.
+    if (m_sortKeys && m_sortKeys->update(db))
+        return m_sortKeys->countryCounts();
+    bool ok = false;
+    QSqlQuery query = runStatement(db, u"SELECT country, COUNT(*) FROM records GROUP BY country"_s, {}, &ok);
+    if (!ok)
+        return std::nullopt;
+    QList<std::pair<QString, qint64>> counts;
+    while (query.next())
+        counts.append({query.value(0).toString(), query.value(1).toLongLong()});
+    return counts;
+}
+
 std::optional<SharedRecord> SharedRecordStore::recordById(const QString& identifier)
 {
     QSqlDatabase db = connection();

@@ -73,6 +73,9 @@ public:
     // Reads the sort keys and values that searches keep in memory (SQLite), so that the first
     // search need not read them; false when they cannot be read (searches then go without).
     bool prepareSearches();
+    // The shared records of each Country value, for the record browser's map; none when the
+    // database cannot be read.
+    std::optional<QList<std::pair<QString, qint64>>> countryCounts();
     std::optional<SharedRecord> recordById(const QString& identifier);
     ResultPage<ForumPost> posts(int page); // newest first, kPageSize a page
     // Every shared record in the order they were shared, handed to each in turn.

@@ -101,9 +101,17 @@ bool SortKeyIndex::update(QSqlDatabase& db)
 void SortKeyIndex::apply(const QSet<qint64>& removed, const std::vector<Added>& added, qint64 removalsSeen)
 {
     std::unique_lock lock(m_lock);
+    const auto countCountry = [this](qint64 seq, qint64 by) {
+        const quint32 number = m_values[CountryValue][size_t(seq)];
+        if (number >= m_countryRecords.size())
+            m_countryRecords.resize(size_t(number) + 1, 0);
+        m_countryRecords[number] += by;
+    };
     for (qint64 seq : removed) {
-        if (known(seq))
+        if (known(seq)) {
+            countCountry(seq, -1);
             m_present[size_t(seq)] = false;
+        }
     }
     const qint64 highest = added.empty() ? 0 : added.back().seq;
     if (highest >= qint64(m_present.size())) {
@@ -115,6 +123,9 @@ void SortKeyIndex::apply(const QSet<qint64>& removed, const std::vector<Added>& 
             values.resize(size, 0);
     }
     for (const Added& row : added) {
+        // A seq read again (used again after a removal) no longer counts its old country.
+        if (m_present[size_t(row.seq)])
+            countCountry(row.seq, -1);
         m_present[size_t(row.seq)] = true;
         for (int column = 0; column < kColumns; ++column)
             m_keys[size_t(column)][size_t(row.seq)] = row.keys[size_t(column)];
@@ -126,11 +137,23 @@ void SortKeyIndex::apply(const QSet<qint64>& removed, const std::vector<Added>& 
                 number = numbers.insert(value, quint32(numbers.size() + 1));
             m_values[size_t(column)][size_t(row.seq)] = number == numbers.cend() ? 0 : *number;
         }
+        countCountry(row.seq, 1);
     }
     m_removalsSeen = removalsSeen;
     m_lastSeq = qMax(highest, m_lastSeq);
     while (m_lastSeq > 0 && !known(m_lastSeq))
         --m_lastSeq;
+}
+
+QList<std::pair<QString, qint64>> SortKeyIndex::countryCounts() const
+{
+    std::shared_lock lock(m_lock);
+    QList<std::pair<QString, qint64>> counts;
+    const QHash<QString, quint32>& numbers = m_numbers[CountryValue];
+    for (auto it = numbers.cbegin(); it != numbers.cend(); ++it)
+        if (*it < m_countryRecords.size() && m_countryRecords[*it] > 0)
+            counts.append({it.key(), m_countryRecords[*it]});
+    return counts;
 }
 
 std::optional<SortKeyIndex::PageChoice> SortKeyIndex::choose(const QList<qint64>* matches, int order,

@@ -77,6 +77,10 @@ public:
     std::optional<PageChoice> choose(const QList<qint64>* matches, int order, const Filters& filters, qint64 offset,
                                      int count) const;
 
+    // The records of each Country value, as the record browser's map shades them (the values
+    // beyond those numbered are left out).
+    QList<std::pair<QString, qint64>> countryCounts() const;
+
 private:
     struct Added
     {
@@ -95,6 +99,7 @@ private:
     std::array<std::vector<Prefix>, kColumns> m_keys; // indexed by seq
     std::array<std::vector<quint32>, kFilterColumns> m_values; // indexed by seq; 0: no number
     std::array<QHash<QString, quint32>, kFilterColumns> m_numbers; // from 1 up
+    std::vector<qint64> m_countryRecords; // by the number of a Country value; 0: no number
     std::vector<bool> m_present;
     qint64 m_lastSeq = 0;       // the highest seq known
     qint64 m_removalsSeen = 0;  // the last entry of the removal log read

@@ -1,3 +1,4 @@
+#include "atlas/AtlasData.h"
 #include "online/VersionCheck.h"
 #include "server/AdminCommands.h"
 #include "server/HttpServer.h"
@@ -7,6 +8,7 @@
 #include "settings/ProgramValues.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -114,7 +116,9 @@ int serve(SharedRecordStore& store, const Arguments& arguments)
     if (colon <= 0 || !portOk || listening.port < 0 || listening.port > 65535)
         return usage(u"--listen needs HOST:PORT, e.g. 127.0.0.1:8080"_s);
     listening.connectionsPerAddress = arguments.connectionsPerAddress;
-    HttpService service(store, {arguments.currentVersion, arguments.publicUrl, arguments.threads});
+    const QString atlasFolder = QDir(ProgramFolders::forExecutable(QCoreApplication::applicationDirPath()).shared)
+                                    .filePath(QLatin1String(AtlasData::kFolder));
+    HttpService service(store, {arguments.currentVersion, arguments.publicUrl, arguments.threads, atlasFolder});
     HttpServer server(listening, [&service](HttpRequest request, HttpResponder respond) {
         service.handle(std::move(request), std::move(respond));
     });

@@ -277,6 +277,28 @@ private:
             found.insert(it.next().captured(0));
         return found;
     }
+
+    // The find page's map: each country of the shared records links to the find page of its
+    // most shared spelling, and no value of a record reaches the page as markup.
+    void recordBrowserMap()
+    {
+        if (!m_browser.isAvailable())
+            QSKIP(qPrintable(m_browser.skipReason()));
+        const QString hostile = u"<France>'\""_s;
+        for (const QString& country : {hostile, hostile, u"Ivory Coast"_s})
+            QVERIFY(!share(u"4711"_s, kAlias, {{RecordColumns::Place, u"Mapped"_s}, {RecordColumns::Country, country}}).isEmpty());
+        const QString find = m_server->baseUrl() + u"cgi-bin/roamlogdb.cgi?cmd=find"_s;
+        const RenderedPage page = render(find);
+        verifyNothingInjected(page);
+        for (const QString& title : {u"France: 3 records"_s, u"C\u00f4te d'Ivoire: 1 record"_s})
+            QVERIFY2(page.visibleText().contains(title), qPrintable(title));
+        QString france;
+        for (const auto& link : page.elements(u"a"_s))
+            if (link.attributes.value(u"href"_s).contains(u"country=%3CFrance"_s))
+                france = QUrl(find).resolved(QUrl(link.attributes.value(u"href"_s))).toString();
+        QVERIFY(!france.isEmpty());
+        QVERIFY(render(france).visibleText().contains(u"Mapped"_s));
+    }
 };
 
 QTEST_GUILESS_MAIN(ServerPagesTest)
