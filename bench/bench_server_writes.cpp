@@ -29,7 +29,7 @@ void setUp(const benchmark::State&)
 {
     g_shared = std::make_unique<Shared>();
     g_shared->store = std::make_unique<SharedRecordStore>(g_shared->folder.filePath(u"writes.sqlite"_s),
-                                                          SharedRecordStore::Limits{1 << 30, 1 << 30});
+                                                          StoreOptions{{1 << 30, 1 << 30}});
     if (!g_shared->store->open())
         g_shared.reset();
 }

@@ -6,8 +6,8 @@
 
 #include <cstdio>
 
-// The operator's commands on a database: ban, unban, remove-record, remove-post, stats and
-// export. Each writes its result to out and any refusal to err, and returns the exit status.
+// The operator's commands on a database: ban, unban, remove-record, remove-post, stats, export
+// (--all for a backup) and import (of such a backup). Each writes its result to out and any refusal to err, and returns the exit status.
 namespace AdminCommands {
 
 bool isAdminCommand(const QString& name);

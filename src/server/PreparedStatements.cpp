@@ -55,3 +55,14 @@ bool PreparedStatements::control(const QString& sql)
     run(sql, {}, &ok);
     return ok;
 }
+
+bool PreparedStatements::reachable()
+{
+    return m_db.isOpen() && QSqlQuery(m_db).exec(u"SELECT 1"_s);
+}
+
+void PreparedStatements::reset()
+{
+    m_db.close();
+    m_queries.clear();
+}

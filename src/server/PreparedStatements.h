@@ -8,7 +8,7 @@
 #include <unordered_map>
 
 // Statements of one connection, each prepared once and run many times: preparing costs more
-// than running the small statements of a write.
+// than running the small statements of a write or of a page.
 class PreparedStatements
 {
 public:
@@ -21,13 +21,19 @@ public:
     // stays valid until the same statement runs again.
     QSqlQuery& run(const QString& sql, const QVariantList& values, bool* ok);
     // Resets every statement: a statement with rows left unread keeps SQLite's read snapshot
-    // open past the commit, and the next write would find the snapshot stale.
+    // open, and what others committed since would stay unseen.
     void finishAll();
     // Runs a statement without values and without keeping it.
     bool execute(const QString& sql);
     // Runs a statement of transaction control (SAVEPOINT, RELEASE, ...). SQLite keeps it
     // prepared; PostgreSQL cannot prepare these, so there it is sent as text each time.
     bool control(const QString& sql);
+    // Whether the database still answers on this connection: after a failure, tells a
+    // connection that the database dropped (it restarted) from a statement that failed.
+    bool reachable();
+    // Forgets every statement and closes the connection, to be opened again: the statements
+    // prepared on a connection that was dropped exist no more.
+    void reset();
 
 private:
     QSqlDatabase m_db;

@@ -6,9 +6,8 @@
 
 using namespace Qt::StringLiterals;
 
-WriteQueue::WriteQueue(std::function<QSqlDatabase()> openConnection, QString beginWrite, BatchEnd batchEnd)
-    : m_openConnection(std::move(openConnection)), m_beginWrite(std::move(beginWrite)),
-      m_batchEnd(std::move(batchEnd)), m_thread([this] { serve(); })
+WriteQueue::WriteQueue(DatabaseAddress address, const QString& name, QStringList begin)
+    : m_address(std::move(address)), m_begin(std::move(begin)), m_thread([this, name] { serve(name); })
 {
 }
 
@@ -69,45 +68,70 @@ std::shared_ptr<WriteQueue::Batch> WriteQueue::takeBatch()
     return batch;
 }
 
-void WriteQueue::serve()
+void WriteQueue::serve(const QString& name)
 {
-    // The statements go before the connection does, both on this thread.
-    PreparedStatements statements(m_openConnection());
-    while (const std::shared_ptr<Batch> batch = takeBatch()) {
-        write(statements, *batch);
-        for (size_t i = 0; i < batch->dones.size(); ++i)
-            batch->dones[i](std::move(batch->outcomes[i]));
+    {
+        // The statements go before the connection does, both on this thread.
+        PreparedStatements statements(m_address.add(name));
+        while (const std::shared_ptr<Batch> batch = takeBatch()) {
+            write(statements, *batch);
+            for (size_t i = 0; i < batch->dones.size(); ++i)
+                batch->dones[i](std::move(batch->outcomes[i]));
+        }
     }
+    QSqlDatabase::removeDatabase(name);
 }
 
 void WriteQueue::write(PreparedStatements& statements, Batch& batch) const
 {
-    batch.outcomes.reserve(batch.jobs.size());
-    if (writeAll(statements, batch))
-        return;
-    // A connection that would not open has no statement error to tell.
-    const QSqlDatabase& db = statements.database();
-    const QString reason = db.isOpen() ? statements.lastError() : db.lastError().text();
-    statements.execute(u"ROLLBACK"_s);
-    batch.outcomes.assign(batch.jobs.size(), WriteOutcome{WriteOutcome::Status::Failed, {}, reason});
+    for (int attempt = 0;; ++attempt) {
+        batch.outcomes.clear();
+        batch.outcomes.reserve(batch.jobs.size());
+        const Ending ending = writeAll(statements, batch);
+        if (ending == Ending::Committed)
+            return;
+        QSqlDatabase& db = statements.database();
+        // A connection that would not open has no statement error to tell.
+        const QString reason = m_address.withoutSecrets(db.isOpen() ? statements.lastError() : db.lastError().text());
+        if (statements.reachable()) {
+            statements.execute(u"ROLLBACK"_s);
+            batch.outcomes.assign(batch.jobs.size(), WriteOutcome{WriteOutcome::Status::Failed, {}, reason});
+            return;
+        }
+        // The database rolls back what a dropped connection had not committed.
+        statements.reset();
+        if (attempt > 0 || ending == Ending::CommitUnanswered || !m_address.open(db)) {
+            batch.outcomes.assign(batch.jobs.size(), WriteOutcome{WriteOutcome::Status::Unavailable, {}, reason});
+            return;
+        }
+    }
 }
 
-bool WriteQueue::writeAll(PreparedStatements& statements, Batch& batch) const
+WriteQueue::Ending WriteQueue::writeAll(PreparedStatements& statements, Batch& batch) const
 {
     QSqlDatabase& db = statements.database();
-    if (!db.isOpen() && !db.open()) // opened again after a failure, not kept closed for good
-        return false;
+    if (!db.isOpen() && !m_address.open(db))
+        return Ending::Failed;
     // Nearly every batch keeps all its writes: it is written without a savepoint for each.
     // A batch with a write that was refused or failed is rolled back and written again with
     // them, so that what such a write left does not stay.
-    if (!statements.execute(m_beginWrite))
-        return false;
+    if (!begin(statements))
+        return Ending::Failed;
     if (writeEach(statements, batch, false))
         return commit(statements);
     batch.outcomes.clear();
-    if (!statements.execute(u"ROLLBACK"_s) || !statements.execute(m_beginWrite))
-        return false;
-    return writeEach(statements, batch, true) && commit(statements);
+    if (!statements.execute(u"ROLLBACK"_s) || !begin(statements))
+        return Ending::Failed;
+    return writeEach(statements, batch, true) ? commit(statements) : Ending::Failed;
+}
+
+bool WriteQueue::begin(PreparedStatements& statements) const
+{
+    for (const QString& statement : m_begin) {
+        if (!statements.control(statement))
+            return false;
+    }
+    return true;
 }
 
 bool WriteQueue::writeEach(PreparedStatements& statements, Batch& batch, bool inSavepoints) const
@@ -127,9 +151,8 @@ bool WriteQueue::writeEach(PreparedStatements& statements, Batch& batch, bool in
     return true;
 }
 
-bool WriteQueue::commit(PreparedStatements& statements) const
+WriteQueue::Ending WriteQueue::commit(PreparedStatements& statements)
 {
-    const bool ended = !m_batchEnd || m_batchEnd(statements);
     statements.finishAll();
-    return ended && statements.execute(u"COMMIT"_s);
+    return statements.execute(u"COMMIT"_s) ? Ending::Committed : Ending::CommitUnanswered;
 }

@@ -1,0 +1,89 @@
+#include "server/SortOrder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+void SortOrder::add(quint32 slot, QByteArrayView key)
+{
+    Q_ASSERT(slot == size());
+    m_bytes.insert(m_bytes.end(), key.begin(), key.end());
+    m_start.push_back(quint32(m_bytes.size()));
+    m_position.push_back(kRecent);
+}
+
+QByteArrayView SortOrder::key(quint32 slot) const
+{
+    return QByteArrayView(m_bytes.data() + m_start[slot], qsizetype(m_start[slot + 1] - m_start[slot]));
+}
+
+bool SortOrder::before(quint32 a, quint32 b) const
+{
+    const QByteArrayView first = key(a), second = key(b);
+    const int common = std::memcmp(first.data(), second.data(), size_t(std::min(first.size(), second.size())));
+    if (common != 0)
+        return common < 0;
+    return first.size() != second.size() ? first.size() < second.size() : a < b;
+}
+
+void SortOrder::settle()
+{
+    std::vector<quint32> added(size() - m_settled);
+    std::iota(added.begin(), added.end(), m_settled);
+    m_settled = size();
+    // Many at once (the whole table when the server starts) are sorted and merged in one pass.
+    if (added.size() >= std::max<size_t>(1024, m_sorted.size() / 16))
+        return sortAll(std::move(added));
+    for (const quint32 slot : added) {
+        const auto at = std::upper_bound(m_sorted.begin(), m_sorted.end(), slot,
+                                         [this](quint32 a, quint32 b) { return before(a, b); });
+        const auto recent = std::upper_bound(m_recent.begin(), m_recent.end(), slot,
+                                             [this](quint32 a, quint32 b) { return before(a, b); });
+        m_recentAt.insert(m_recentAt.begin() + (recent - m_recent.begin()), quint32(at - m_sorted.begin()));
+        m_recent.insert(recent, slot);
+    }
+    // Merging moves every slot; it waits until the recent ones are many.
+    if (m_recent.size() >= std::max<size_t>(1024, m_sorted.size() / 16))
+        mergeRecent();
+}
+
+void SortOrder::sortAll(std::vector<quint32> added)
+{
+    const auto order = [this](quint32 a, quint32 b) { return before(a, b); };
+    added.insert(added.end(), m_recent.begin(), m_recent.end());
+    std::sort(added.begin(), added.end(), order);
+    std::vector<quint32> sorted;
+    sorted.reserve(m_sorted.size() + added.size());
+    std::merge(m_sorted.begin(), m_sorted.end(), added.begin(), added.end(), std::back_inserter(sorted), order);
+    m_sorted = std::move(sorted);
+    m_recent.clear();
+    m_recentAt.clear();
+    for (quint32 at = 0; at < m_sorted.size(); ++at)
+        m_position[m_sorted[at]] = at;
+}
+
+void SortOrder::mergeRecent()
+{
+    std::vector<quint32> sorted;
+    sorted.reserve(m_sorted.size() + m_recent.size());
+    visit([&](quint32 slot) {
+        sorted.push_back(slot);
+        return true;
+    });
+    m_sorted = std::move(sorted);
+    m_recent.clear();
+    m_recentAt.clear();
+    for (quint32 at = 0; at < m_sorted.size(); ++at)
+        m_position[m_sorted[at]] = at;
+}
+
+quint64 SortOrder::placeOf(quint32 slot) const
+{
+    const quint32 at = m_position[slot];
+    if (at != kRecent)
+        return quint64(at) << 32 | kRecent;
+    const auto recent = std::lower_bound(m_recent.begin(), m_recent.end(), slot,
+                                         [this](quint32 a, quint32 b) { return before(a, b); });
+    const auto index = size_t(recent - m_recent.begin());
+    return quint64(m_recentAt[index]) << 32 | quint32(index);
+}
