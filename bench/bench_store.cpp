@@ -85,7 +85,7 @@ BENCHMARK(BM_LoadDatabase)->Unit(benchmark::kMillisecond);
 
 void BM_SaveAllRecords(benchmark::State& state)
 {
-    const RecordStore& store = Fixture::get().store;
+    RecordStore& store = Fixture::get().store;
     for (auto _ : state) {
         if (!store.SaveAllRecords())
             state.SkipWithError("the rewrite failed");

@@ -1,94 +1,42 @@
 #include "store/DatabaseFile.h"
 
 #include "store/DatabaseReader.h"
-#include "store/FolderSync.h"
-#include "store/LeftoverFiles.h"
+#include "store/FileReplacement.h"
 #include "store/LineCodec.h"
+#include "store/PlatformFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
+using FileReplacement::describe;
+using FileReplacement::reasonOf;
+using FileReplacement::writeWhole;
+
 const QByteArrayView kKey(LineCodec::kApplicationTitle);
 constexpr char kLineEnd[] = "\r\n";
-
-// The system's reason for the last failure of a file. Qt reports a short write as a success
-// without a reason, so a device without an error gets a plain account instead of
-// "Unknown error".
-QString reasonOf(const QFileDevice& file)
-{
-    if (file.error() != QFileDevice::NoError)
-        return file.errorString();
-    return QStringLiteral("the system accepted fewer bytes than were written");
-}
-
-QString describe(const QString& what, const QString& path, const QString& reason)
-{
-    return QStringLiteral("%1 \"%2\": %3").arg(what, QDir::toNativeSeparators(path), reason);
-}
 
 QString describe(const QString& what, const QFileDevice& file)
 {
     return describe(what, file.fileName(), reasonOf(file));
 }
 
-// Writes all bytes with as few writes as the system allows. After a short write the rest is
-// written again, which either completes or fails with the system's reason (a full disk, a
-// file size limit). Returns that reason, or "" when everything was written.
-QString writeWhole(QFileDevice& file, QByteArrayView bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const qint64 written = file.write(bytes.data() + done, bytes.size() - done);
-        if (written <= 0)
-            return reasonOf(file);
-        done += written;
-    }
-    return {};
-}
-
-// Opens a QSaveFile that never falls back to writing the target in place. Unbuffered, so that
-// a failing write reports at once and with its reason.
-bool openSaveFile(QSaveFile& file)
-{
-    file.setDirectWriteFallback(false);
-    return file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-}
-
-// Writes the bytes; on failure returns the reason and discards the temporary file.
-QString writeAll(QSaveFile& file, QByteArrayView bytes, const QString& what)
-{
-    const QString why = writeWhole(file, bytes);
-    if (why.isEmpty())
-        return {};
-    const QString reason = describe(what, file.fileName(), why);
-    file.cancelWriting();
-    return reason;
-}
-
-// Writes a whole file under a temporary name and puts it in place; "" on success.
-QString replaceFile(const QString& path, QByteArrayView bytes, const QString& what)
-{
-    QSaveFile file(path);
-    if (!openSaveFile(file))
-        return describe(QStringLiteral("Cannot create"), file);
-    if (QString why = writeAll(file, bytes, what); !why.isEmpty())
-        return why;
-    if (!file.commit())
-        return describe(what, file);
-    return {};
-}
-
 } // namespace
 
 DatabaseFile::DatabaseFile(const QString& folder)
-    : m_folder(folder),
-      m_path(QDir(folder).filePath(QLatin1String(kFileName))),
+    : m_path(QDir(folder).filePath(QLatin1String(kFileName))),
       m_backupPath(QDir(folder).filePath(QLatin1String(kBackupName)))
 {
+    // A write past a file size limit must fail with its reason, as on a full disk, instead of
+    // ending the program part-way through an append: every program that writes a log ignores
+    // the signal that would end it.
+    static const bool ignored = [] {
+        PlatformFiles::ignoreFileSizeLimitSignal();
+        return true;
+    }();
+    Q_UNUSED(ignored);
 }
 
 void DatabaseFile::parseContent(QByteArrayView content, RecordTable& table, LoadReport& report)
@@ -96,11 +44,23 @@ void DatabaseFile::parseContent(QByteArrayView content, RecordTable& table, Load
     DatabaseReader::parseContent(content, table, report);
 }
 
+bool DatabaseFile::exists() const
+{
+    // A link that leads nowhere, or in a circle, is a file that cannot be read, not a missing
+    // one: reading it reports why, and nothing is written in its place.
+    const QFileInfo info(m_path);
+    return info.exists() || info.isSymLink();
+}
+
+FileStamp DatabaseFile::stamp() const
+{
+    return PlatformFiles::stampOf(m_path);
+}
+
 LoadReport DatabaseFile::LoadDatabase(RecordTable& table) const
 {
-    LeftoverFiles::removeLeftovers(m_folder, {QLatin1String(kFileName), QLatin1String(kBackupName)});
     LoadReport report;
-    if (!QFileInfo::exists(m_path))
+    if (!exists())
         return report;
     report.fileFound = true;
     DatabaseReader::readFile(m_path, table, report);
@@ -110,7 +70,7 @@ LoadReport DatabaseFile::LoadDatabase(RecordTable& table) const
 LoadReport DatabaseFile::CheckDatabase() const
 {
     LoadReport report;
-    if (!QFileInfo::exists(m_path))
+    if (!exists())
         return report;
     report.fileFound = true;
     DatabaseReader::countFile(m_path, report);
@@ -190,42 +150,23 @@ StoreResult DatabaseFile::AppendRecord(const TravelRecord& record) const
 StoreResult DatabaseFile::SaveAllRecords(const RecordTable& table) const
 {
     const QByteArray content = rewrittenContent(table);
-
-    // The new backup is written beside the old one and committed only once the new file is
-    // in place; a failure before that leaves both files as they were.
-    const bool haveOld = QFileInfo::exists(m_path);
-    QByteArray previous;
-    QSaveFile backup(m_backupPath);
-    if (haveOld) {
+    // The backup is put in place first, then the new file: at every moment the file as it was
+    // before this rewrite is whole in one of the two, and a failure leaves the database as it
+    // was.
+    if (exists()) {
         QFile old(m_path);
         if (!old.open(QIODevice::ReadOnly))
             return StoreResult::failure(describe(QStringLiteral("Cannot open"), old));
-        previous = old.readAll();
+        const QByteArray previous = old.readAll();
         if (old.error() != QFileDevice::NoError)
             return StoreResult::failure(describe(QStringLiteral("Cannot read"), old));
-        if (!openSaveFile(backup))
-            return StoreResult::failure(describe(QStringLiteral("Cannot create the backup"), backup));
-        if (const QString why = writeAll(backup, previous, QStringLiteral("Cannot write the backup"));
+        if (const QString why = FileReplacement::replace(m_backupPath, previous,
+                                                         QStringLiteral("Cannot write the backup"));
             !why.isEmpty())
             return StoreResult::failure(why);
     }
-
-    if (const QString why = replaceFile(m_path, content, QStringLiteral("Cannot write"));
+    if (const QString why = FileReplacement::replace(m_path, content, QStringLiteral("Cannot write"));
         !why.isEmpty())
-        return StoreResult::failure(why); // the backup's temporary file goes with it
-    FolderSync::syncFolder(m_folder);
-
-    if (haveOld && !backup.commit()) {
-        // The new file is in place but its backup is not: put the old file back, so that the
-        // rewrite as a whole did not happen.
-        QString message = describe(QStringLiteral("Cannot write the backup"), backup);
-        if (const QString why = replaceFile(m_path, previous, QStringLiteral("Cannot restore"));
-            !why.isEmpty())
-            message += QStringLiteral("; the database file already holds the new records (%1)")
-                           .arg(why);
-        FolderSync::syncFolder(m_folder);
-        return StoreResult::failure(message);
-    }
-    FolderSync::syncFolder(m_folder);
+        return StoreResult::failure(why);
     return StoreResult::success();
 }

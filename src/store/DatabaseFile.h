@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/FileStamp.h"
 #include "store/RecordTable.h"
 #include "store/StoreResult.h"
 
@@ -37,9 +38,13 @@ public:
     QString path() const { return m_path; }
     QString backupPath() const { return m_backupPath; }
 
+    // Whether there is a file (or a link, even one that leads nowhere) at the path.
+    bool exists() const;
+    // The file's stamp as it is now.
+    FileStamp stamp() const;
+
     // Fills the (empty) table from the file. Lines that do not decode, or hold no field, load
-    // no row; they are kept in the table and put back at the end by the next rewrite. The
-    // temporary files of rewrites killed before this program started are removed first.
+    // no row; they are kept in the table and put back at the end by the next rewrite.
     LoadReport LoadDatabase(RecordTable& table) const;
 
     // Reads the file as LoadDatabase does and counts its records and damaged lines, keeping
@@ -51,8 +56,8 @@ public:
     StoreResult AppendRecord(const TravelRecord& record) const;
 
     // Rewrites the whole file from the table, keeping the previous file as the backup. Both
-    // are written under temporary names; the new file is put in place first, then the backup.
-    // On any failure both files stay as they were.
+    // are written under temporary names and put in place each in one step, the backup first.
+    // On a failure the database file stays as it was.
     StoreResult SaveAllRecords(const RecordTable& table) const;
 
     // The bytes of each kind of line, as the file holds them.
@@ -63,7 +68,6 @@ public:
     static void parseContent(QByteArrayView content, RecordTable& table, LoadReport& report);
 
 private:
-    QString m_folder;
     QString m_path;
     QString m_backupPath;
 };

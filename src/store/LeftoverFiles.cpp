@@ -1,39 +1,46 @@
 #include "store/LeftoverFiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <algorithm>
 
 namespace {
 
-const QDateTime kProgramStart = QDateTime::currentDateTimeUtc();
+constexpr QLatin1StringView kMarker(".roamlog-tmp-");
+constexpr int kRandomLength = 8;
+constexpr QLatin1StringView kRandomLetters("abcdefghijklmnopqrstuvwxyz0123456789");
 
-constexpr int kRandomLength = 6;
-
-bool isLetterOrDigit(QChar ch)
+// What follows the marker: the process id and the random part.
+const QRegularExpression& tail()
 {
-    const char16_t c = ch.unicode();
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+    static const QRegularExpression pattern(
+        QStringLiteral("^[1-9][0-9]{0,9}-[a-z0-9]{%1}$").arg(kRandomLength));
+    return pattern;
 }
 
 } // namespace
 
 namespace LeftoverFiles {
 
-bool isTemporaryOf(const QString& fileName, const QString& targetName)
+QString temporaryNameFor(const QString& targetName)
 {
-    if (fileName.size() != targetName.size() + 1 + kRandomLength ||
-        !fileName.startsWith(targetName) || fileName[targetName.size()] != u'.')
-        return false;
-    const QStringView random = QStringView(fileName).right(kRandomLength);
-    return std::all_of(random.begin(), random.end(), isLetterOrDigit);
+    QString random;
+    for (int i = 0; i < kRandomLength; ++i)
+        random += kRandomLetters[QRandomGenerator::global()->bounded(int(kRandomLetters.size()))];
+    return targetName + kMarker + QString::number(QCoreApplication::applicationPid()) + u'-' +
+           random;
 }
 
-QDateTime programStart()
+bool isTemporaryOf(const QString& fileName, const QString& targetName)
 {
-    return kProgramStart;
+    const qsizetype prefix = targetName.size() + kMarker.size();
+    return fileName.size() > prefix && fileName.startsWith(targetName) &&
+           QStringView(fileName).sliced(targetName.size()).startsWith(kMarker) &&
+           tail().match(QStringView(fileName).sliced(prefix)).hasMatch();
 }
 
 QStringList removeLeftovers(const QString& folder, const QStringList& targetNames)
@@ -41,7 +48,7 @@ QStringList removeLeftovers(const QString& folder, const QStringList& targetName
     QStringList removed;
     QStringList patterns;
     for (const QString& target : targetNames)
-        patterns.append(target + QStringLiteral(".*"));
+        patterns.append(target + kMarker + u'*');
     const QFileInfoList candidates =
         QDir(folder).entryInfoList(patterns, QDir::Files | QDir::Hidden | QDir::System);
     for (const QFileInfo& info : candidates) {
@@ -49,8 +56,7 @@ QStringList removeLeftovers(const QString& folder, const QStringList& targetName
                                       [&](const QString& target) {
                                           return isTemporaryOf(info.fileName(), target);
                                       });
-        if (ours && info.lastModified().toUTC() < kProgramStart &&
-            QFile::remove(info.filePath()))
+        if (ours && QFile::remove(info.filePath()))
             removed.append(info.fileName());
     }
     return removed;

@@ -1,22 +1,23 @@
 #pragma once
 
-#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
-// Temporary files that a killed rewrite leaves beside the database: the save files of
-// "Roamlog.ppd" and "Roamlog.bak", named as Qt names them (the file name, ".", six letters or
-// digits). Only files older than this program's start are removed, since a program started
-// earlier may still be writing its own.
+// The temporary files that a rewrite writes beside its target before putting them in place.
+// Their names are the target's name, ".roamlog-tmp-", the writing process's id, "-" and eight
+// random lower-case letters or digits: a name no person gives a file, so that a copy the user
+// keeps beside the log (Roamlog.ppd.backup, Roamlog.ppd.241231) is never taken for one.
 namespace LeftoverFiles {
 
-// Whether a file name is that of a temporary file of the given target name.
+// A fresh temporary name for a target name.
+QString temporaryNameFor(const QString& targetName);
+
+// Whether a file name is a temporary name of the given target name.
 bool isTemporaryOf(const QString& fileName, const QString& targetName);
 
-// When the running program started (taken as the store library is loaded).
-QDateTime programStart();
-
-// Removes the leftovers of the given targets in a folder; returns the names removed.
+// Removes the temporary files of the given targets in a folder, which a writer killed part-way
+// left behind; returns the names removed. Only the holder of the folder's lock may call it:
+// no other writer can be at work in the folder then.
 QStringList removeLeftovers(const QString& folder, const QStringList& targetNames);
 
 } // namespace LeftoverFiles

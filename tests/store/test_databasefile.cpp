@@ -1,8 +1,8 @@
 #include "TestFolder.h"
 
+#include "store/LeftoverFiles.h"
 #include "store/RecordStore.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QTest>
 
@@ -62,12 +62,14 @@ private slots:
         QVERIFY(store.SaveAllRecords());
         QCOMPARE(folder.ppd(), kCafeR);
         QCOMPARE(folder.bak(), kInnR + kCafeR);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 2); // no temporary file left
 
         // An append to a file whose last line lacks its line end (or its LF) starts a line of
         // its own and leaves that last line readable.
-        QVERIFY(folder.setPpd("ZZ") && store.AppendRecord(0));
+        const DatabaseFile file(folder.path());
+        QVERIFY(folder.setPpd("ZZ") && file.AppendRecord(store.row(0)));
         QCOMPARE(folder.ppd(), "ZZ\r\n" + kCafeA);
-        QVERIFY(folder.setPpd(kInnA.chopped(1)) && store.AppendRecord(0));
+        QVERIFY(folder.setPpd(kInnA.chopped(1)) && file.AppendRecord(store.row(0)));
         QCOMPARE(folder.ppd(), kInnA + kCafeA);
     }
 
@@ -84,8 +86,7 @@ private slots:
         QTest::newRow("LF only") << innR + '\n' + cafeA + '\n' << both << 0 << 0;
         QTest::newRow("CR only") << innR + '\r' + cafeA + '\r' << both << 0 << 0;
         QTest::newRow("CR, LF and CR LF") << innR + '\r' + cafeA + "\n\r\n" + innR << QStringList{both + QStringList{u"Inn/"_s}} << 0 << 0;
-        QTest::newRow("byte-order mark") << kBom + kInnA + kCafeA << both << 0 << 0;
-        QTest::newRow("mark, CR only") << kBom + innR + '\r' + cafeA << both << 0 << 0;
+        QTest::newRow("byte-order mark") << kBom + innR + '\r' + cafeA << both << 0 << 0;
         QTest::newRow("mark alone") << kBom << QStringList() << 0 << 0;
         QTest::newRow("mark inside") << kInnA + kBom + kCafeA << QStringList{u"Inn/"_s} << 1 << 0;
         QTest::newRow("last line without end") << kInnA + kCafeA.chopped(2) << both << 0 << 0;
@@ -122,32 +123,30 @@ private slots:
         QCOMPARE(counted.incompleteRecords, incomplete);
     }
 
-    // A file read with other line ends or a byte-order mark is rewritten with CR LF and no mark.
-    void rewriteKeepsTheStoredFormat()
+    // A rewrite stores CR LF and no byte order mark, puts the lines that could not be read
+    // back at the end (one that begins with the mark keeps it), and keeps the file as it was
+    // as the backup.
+    void rewriteKeepsWhatItCannotRead_data()
     {
-        Folder folder;
-        const QByteArray content = kBom + kInnR.chopped(2) + '\r' + kCafeA.chopped(2) + '\n';
-        QVERIFY(folder.setPpd(content));
-        RecordStore store(folder.path());
-        QCOMPARE(store.LoadDatabase().records, 2);
-        QVERIFY(store.SaveAllRecords());
-        QCOMPARE(folder.ppd(), kInnR + kCafeR);
-        QCOMPARE(folder.bak(), content);
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("rewritten");
+        QTest::newRow("line ends and mark") << kBom + kInnR.chopped(2) + '\r' + kCafeA.chopped(2) + '\n' << kInnR + kCafeR;
+        QTest::newRow("unreadable lines") << kInnA + "1B0G\n" + kNoField + "\r\n" + kCafeA
+                                          << kInnR + kCafeR + "1B0G\r\n" + kNoField + "\r\n";
+        QTest::newRow("kept line with the mark") << kBom + kBom + "??\r\n" << kBom + kBom + "??\r\n";
     }
-
-    // A kept line that itself begins with a byte order mark survives rewrites: the load skips
-    // only the one mark before it.
-    void rewriteKeepsALineThatStartsWithTheMark()
+    void rewriteKeepsWhatItCannotRead()
     {
+        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, rewritten);
         Folder folder;
-        const QByteArray kept = kBom + "??";
-        QVERIFY(folder.setPpd(kBom + kept + "\r\n"));
-        for (int round = 0; round < 2; ++round) {
+        QVERIFY(folder.setPpd(content));
+        for (const QByteArray& previous : {content, rewritten}) {
             RecordStore store(folder.path());
-            QCOMPARE(store.LoadDatabase().unreadableLines, 1);
-            QCOMPARE(store.table().unreadableLines(), QList<QByteArray>{kept});
+            QVERIFY(store.LoadDatabase().readToEnd());
             QVERIFY(store.SaveAllRecords());
-            QCOMPARE(folder.ppd(), kBom + kept + "\r\n");
+            QCOMPARE(folder.ppd(), rewritten);
+            QCOMPARE(folder.bak(), previous);
         }
     }
 
@@ -159,16 +158,14 @@ private slots:
         RecordTable table;
         QByteArray content;
         for (int i = 0; i < 6000; ++i) {
-            TravelRecord r = record(u"Place %1"_s.arg(i), QString(i % 200, u'c'));
-            content += DatabaseFile::appendedLine(r);
+            content += DatabaseFile::appendedLine(record(u"Place %1"_s.arg(i), QString(i % 200, u'c')));
             if (i % 1000 == 999)
                 content += "BAD" + QByteArray::number(i) + "\r";
         }
         QVERIFY(content.size() > 1024 * 1024); // large enough to be split
         QVERIFY(folder.setPpd(content));
         const LoadReport report = DatabaseFile(folder.path()).LoadDatabase(table);
-        QCOMPARE(report.records, 6000);
-        QCOMPARE(report.unreadableLines, 6);
+        QVERIFY(report.records == 6000 && report.unreadableLines == 6);
         const LoadReport counted = DatabaseFile(folder.path()).CheckDatabase();
         QVERIFY(counted.records == 6000 && counted.unreadableLines == 6 && counted.readToEnd());
         for (int i = 0; i < 6000; ++i)
@@ -195,83 +192,138 @@ private slots:
         QVERIFY(folder.setPpd(content));
         RecordStore store(folder.path());
         const LoadReport report = store.LoadDatabase();
-        QCOMPARE(report.records, 2);
-        QCOMPARE(report.unreadableLines, 1);
-        QCOMPARE(report.incompleteRecords, 0);
+        QVERIFY(report.records == 2 && report.unreadableLines == 1 && report.incompleteRecords == 0);
         QCOMPARE(store.row(1).field(RecordColumns::Comments), u"€5"_s);
         QCOMPARE(store.table().unreadableLines().first().size(),
                  content.size() - kInnA.size() - kCafeA.size() - 1 - (content.startsWith(kBom) ? 4 : 0));
     }
 
-    // Temporary files of rewrites killed before this program started are removed on load;
-    // files of that pattern written since, and every other name, are left alone.
-    void leftoversOfKilledRewritesAreRemoved()
+    // Only the temporary files this program names are taken for leftovers of a killed rewrite,
+    // and only by the folder's one writer: the user's copies beside the log stay, and loading
+    // or counting the records removes nothing.
+    void onlyOwnTemporaryFilesAreRemoved_data()
     {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("removed");
+        for (const char* copy : {"Roamlog.ppd.backup", "Roamlog.ppd.241231", "Roamlog.ppd.copy01", "Roamlog.bak.AbCdEf",
+                                 "Roamlog.ppd.roamlog-tmp-12-ABCDEFGH", "Roamlog.ppd.roamlog-tmp-x-abcdefgh",
+                                 "Roamlog.ppd.roamlog-tmp-12-abcdefg", "Roamlog.ppd.roamlog-tmp-12-abcdefgh.old",
+                                 "combos.ini.roamlog-tmp-12-abcdefgh"})
+            QTest::newRow(copy) << QString::fromLatin1(copy) << false;
+        QTest::newRow("database's") << u"Roamlog.ppd.roamlog-tmp-4242-abcd1234"_s << true;
+        QTest::newRow("backup's") << u"Roamlog.bak.roamlog-tmp-1-0000zzzz"_s << true;
+        QTest::newRow("as named") << LeftoverFiles::temporaryNameFor(u"Roamlog.ppd"_s) << true;
+    }
+    void onlyOwnTemporaryFilesAreRemoved()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, removed);
         Folder folder;
-        const QDateTime old = QDateTime::currentDateTimeUtc().addSecs(-3600);
-        const QDateTime later = QDateTime::currentDateTimeUtc().addSecs(60);
-        const QStringList removed{u"Roamlog.ppd.AbCdEf"_s, u"Roamlog.bak.xYz123"_s};
-        const QStringList kept{u"Roamlog.ppd.AbCdE"_s,   u"Roamlog.ppd.AbCdEfG"_s,
-                               u"Roamlog.ppdXAbCdEf"_s,  u"Roamlog.bak.ab-12c"_s,
-                               u"Roamlog.ppd.AbCdEf.x"_s, u"Combos.ini.AbCdEf"_s,
-                               u"Roamlog.ppd"_s};
-        for (const QString& name : removed + kept) {
-            QFile file(folder.filePath(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            QVERIFY(file.setFileTime(old, QFileDevice::FileModificationTime));
-        }
-        const QString recent = u"Roamlog.ppd.NewOne"_s; // still being written by another program
-        QVERIFY(folder.write(recent, "x"));
-        {
-            QFile file(folder.filePath(recent));
-            QVERIFY(file.open(QIODevice::ReadWrite) &&
-                    file.setFileTime(later, QFileDevice::FileModificationTime));
-        }
+        QVERIFY(folder.setPpd(kInnA) && folder.write(name, kCafeA));
         RecordStore store(folder.path());
-        QVERIFY(store.LoadDatabase().fileFound);
-        QStringList expected = kept + QStringList{recent};
-        expected.sort();
-        QCOMPARE(QDir(folder.path()).entryList(QDir::Files, QDir::Name), expected);
+        QVERIFY(store.LoadDatabase().readToEnd() && store.file().CheckDatabase().readToEnd());
+        QVERIFY(QFile::exists(folder.filePath(name)));
+        QCOMPARE(store.lockFolder(0), QString());
+        QCOMPARE(QFile::exists(folder.filePath(name)), !removed);
+        QCOMPARE(folder.ppd(), kInnA);
     }
 
-    // A file that exists but cannot be read: the load says why, and no later append or rewrite
-    // may replace the records that were not read, even once the file could be written.
-    void unreadFileRefusesWrites()
+    // One writer per folder: a second one is told who has it, until the first lets it go.
+    void oneWriterPerFolder()
     {
         Folder folder;
-        QVERIFY(QDir(folder.path()).mkdir(u"Roamlog.ppd"_s));
+        auto first = std::make_unique<RecordStore>(folder.path());
+        QCOMPARE(first->lockFolder(0), QString());
+        RecordStore second(folder.path());
+        const QString why = second.lockFolder(50);
+        QVERIFY2(why.contains(u"in use by another program"_s) && why.contains(QString::number(QCoreApplication::applicationPid())),
+                 qPrintable(why));
+        QVERIFY(second.folderHeldElsewhere());
+        first.reset();
+        QCOMPARE(second.lockFolder(0), QString());
+    }
+
+    // A file that another program changed, replaced or removed since the store read or wrote
+    // it is never written over: both kinds of write are refused until it is read again.
+    void changedFileRefusesWrites_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<int>("change"); // 0 append, 1 same size, 2 copy with the old time, 3 remove
+        QTest::newRow("appended") << kInnA << 0;
+        QTest::newRow("rewritten in place, same size, a time of its own") << kInnA << 1;
+        QTest::newRow("copy with the old time") << kInnA << 2;
+        QTest::newRow("removed") << kInnA << 3;
+        QTest::newRow("made where there was none") << QByteArray() << 0;
+    }
+    void changedFileRefusesWrites()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(int, change);
+        Folder folder;
+        const QString ppd = folder.filePath(u"Roamlog.ppd"_s);
+        QVERIFY(before.isEmpty() || folder.setPpd(before));
+        RecordStore store(folder.path());
+        QVERIFY(store.LoadDatabase().readToEnd() && store.appendRow(record(u"Mine"_s)));
+        QVERIFY(store.AppendRecord(store.rowCount() - 1)); // the store's own write changes nothing
+        const QByteArray mine = folder.ppd();
+        const QDateTime time = QFileInfo(ppd).lastModified();
+        if (change == 0)
+            QVERIFY(DatabaseFile(folder.path()).AppendRecord(record(u"Theirs"_s)));
+        if (change == 1 || change == 2) {
+            const QString name = change == 1 ? u"Roamlog.ppd"_s : u"copy"_s;
+            QVERIFY(folder.write(name, QByteArray(mine).replace("1B", "1C")));
+            QFile other(folder.filePath(name));
+            QVERIFY(other.open(QIODevice::ReadWrite) &&
+                    other.setFileTime(change == 1 ? time.addSecs(-60) : time, QFileDevice::FileModificationTime));
+            QVERIFY(change == 1 || (QFile::remove(ppd) && other.rename(ppd)));
+        }
+        if (change == 3)
+            QVERIFY(QFile::remove(ppd));
+        QVERIFY(store.fileChanged());
+        const QByteArray theirs = folder.ppd();
+        for (const StoreResult& refused : {store.AppendRecord(0), store.SaveAllRecords()}) {
+            QVERIFY(!refused.ok && refused.fileChanged);
+            QVERIFY2(refused.error.contains(u"changed by another program"_s), qPrintable(refused.error));
+        }
+        QCOMPARE(folder.ppd(), theirs);
+        QCOMPARE(folder.hasBak(), false);
+        QVERIFY(store.LoadDatabase().readToEnd() && !store.fileChanged() && store.SaveAllRecords());
+    }
+
+    // A file that exists but cannot be read (a folder of that name, a link that leads nowhere
+    // or in a circle): the load says why, and no later append or rewrite may replace the
+    // records that were not read, even once the file could be written.
+    void unreadFileRefusesWrites_data()
+    {
+        QTest::addColumn<QString>("linkTo"); // empty: a folder takes the file's name
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("folder") << QString() << QString();
+        QTest::newRow("dangling link") << u"nowhere"_s << u"No such file"_s;
+        QTest::newRow("looping link") << u"Roamlog.ppd"_s << u"symbolic links"_s;
+    }
+    void unreadFileRefusesWrites()
+    {
+        QFETCH(QString, linkTo);
+        QFETCH(QString, reason);
+        Folder folder;
+        const QString ppd = folder.filePath(u"Roamlog.ppd"_s);
+        QVERIFY(linkTo.isEmpty() ? QDir(folder.path()).mkdir(u"Roamlog.ppd"_s) : QFile::link(linkTo, ppd));
         RecordStore store(folder.path());
         const LoadReport report = store.LoadDatabase();
-        QVERIFY(report.fileFound && !report.readToEnd());
-        QVERIFY2(report.readError.contains(u"Roamlog.ppd"_s), qPrintable(report.readError));
-        QVERIFY(store.writesRefused());
+        QVERIFY(report.fileFound && !report.readToEnd() && store.writesRefused());
+        QVERIFY2(report.readError.contains(u"Roamlog.ppd"_s) && report.readError.contains(reason), qPrintable(report.readError));
+        QCOMPARE(DatabaseFile(folder.path()).CheckDatabase().readError, report.readError);
 
-        QVERIFY(QDir(folder.path()).rmdir(u"Roamlog.ppd"_s) && folder.setPpd(kInnA));
+        QVERIFY((linkTo.isEmpty() ? QDir(folder.path()).rmdir(ppd) : QFile::remove(ppd)) && folder.setPpd(kInnA));
         QVERIFY(store.appendRow(record(u"Café"_s)));
         for (const StoreResult& result : {store.AppendRecord(0), store.SaveAllRecords()}) {
-            QVERIFY(!result.ok);
-            QVERIFY2(result.error.contains(u"could not be read at start"_s) &&
-                         result.error.contains(u"restarted"_s) &&
+            QVERIFY2(!result.ok && result.error.contains(u"could not be read at start"_s) &&
                          result.error.contains(report.readError),
                      qPrintable(result.error));
         }
         QCOMPARE(folder.ppd(), kInnA);
         QVERIFY(!folder.hasBak());
-
-        RecordStore fresh(folder.path()); // the next start reads the file again
-        QVERIFY(fresh.LoadDatabase().readToEnd() && !fresh.writesRefused());
-    }
-
-    void rewriteKeepsUnreadableLinesAtTheEnd()
-    {
-        Folder folder;
-        const QByteArray content = kInnA + "1B0G\n" + kNoField + "\r\n" + kCafeA;
-        QVERIFY(folder.setPpd(content));
-        RecordStore store(folder.path());
-        QCOMPARE(store.LoadDatabase().unreadableLines, 2);
-        QVERIFY(store.SaveAllRecords());
-        QCOMPARE(folder.ppd(), kInnR + kCafeR + "1B0G\r\n" + kNoField + "\r\n");
-        QCOMPARE(folder.bak(), content);
+        QVERIFY(RecordStore(folder.path()).LoadDatabase().readToEnd()); // the next start reads it
     }
 
     void backupRule()
@@ -290,13 +342,9 @@ private slots:
         QVERIFY(!saved.ok && saved.error.contains(u"Roamlog.bak"_s));
         QCOMPARE(folder.ppd(), kInnR);
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{u"Roamlog.ppd"_s});
-
-        Folder blocked;
-        QVERIFY(QDir(blocked.path()).mkdir(u"Roamlog.ppd"_s));
-        RecordStore other(blocked.path());
-        QVERIFY(other.appendRow(record(u"Inn"_s)));
-        const StoreResult appended = other.AppendRecord(0);
-        QVERIFY(!appended.ok && !appended.error.isEmpty());
+        // A file that cannot be opened fails the append with a reason.
+        QVERIFY(QFile::remove(folder.filePath(u"Roamlog.ppd"_s)) && QDir(folder.path()).mkdir(u"Roamlog.ppd"_s));
+        QVERIFY(!DatabaseFile(folder.path()).AppendRecord(record(u"Inn"_s)).error.isEmpty());
     }
 
     void refusesWhatCannotBeStored()

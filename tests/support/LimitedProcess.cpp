@@ -23,9 +23,11 @@ Outcome run(const QString& program, const QStringList& arguments, qint64 fileSiz
     Outcome outcome;
 #ifdef Q_OS_UNIX
     QProcess process;
-    // Runs in the child between fork and exec: only async-signal-safe calls.
+    // Runs in the child between fork and exec: only async-signal-safe calls. The signal that
+    // a write past the limit raises keeps its default, which ends the process, unless the
+    // program itself ignores it.
     process.setChildProcessModifier([fileSizeLimit] {
-        ::signal(SIGXFSZ, SIG_IGN);
+        ::signal(SIGXFSZ, SIG_DFL);
         struct rlimit limit;
         limit.rlim_cur = rlim_t(fileSizeLimit);
         limit.rlim_max = rlim_t(fileSizeLimit);
