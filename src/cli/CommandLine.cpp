@@ -23,7 +23,9 @@ QString CommandLine::helpText()
                "      in any order; missing columns stay empty and an empty Date Modified is\n"
                "      set to now. Every row is checked first: if any cannot be stored, each\n"
                "      such row is reported by number (the header being row 1) and column, and\n"
-               "      nothing is written. The previous file is kept as Roamlog.bak.\n"
+               "      nothing is written. The previous file is kept as Roamlog.bak. While\n"
+               "      the program or another import has the folder open, import waits\n"
+               "      a few seconds for it, then gives up without writing.\n"
                "  check [--folder DIR]\n"
                "      Prints \"N records, M unreadable lines\".\n"
                "  stats [--folder DIR] [--json]\n"
@@ -32,8 +34,8 @@ QString CommandLine::helpText()
                "      countries typed that are not on the map. --json prints them as JSON.\n"
                "  map [--folder DIR] --output FILE.svg|FILE.png [--width PIXELS]\n"
                "      Draws the world map of the records, each visited country shaded by its\n"
-               "      number of records, into FILE (SVG or PNG by its name); %6 pixels wide\n"
-               "      unless --width gives %7 to %8.\n"
+               "      number of records, into FILE (SVG or PNG by its name); %7 pixels wide\n"
+               "      unless --width gives %8 to %9.\n"
                "\n"
                "Options:\n"
                "  --folder DIR   the data folder (default: the program's: $ROAMLOG_HOME, else\n"
@@ -48,11 +50,13 @@ QString CommandLine::helpText()
                "  %2   check: the file holds unreadable lines\n"
                "  %3   import: rows that cannot be stored; nothing was written\n"
                "  %4   a folder or file is missing or cannot be read or written\n"
-               "  %5  wrong command line\n")
+               "  %5   import: the folder is in use by another program; nothing was written\n"
+               "  %6  wrong command line\n")
         .arg(ExitStatus::Done)
         .arg(ExitStatus::UnreadableLines)
         .arg(ExitStatus::Refused)
         .arg(ExitStatus::FileError)
+        .arg(ExitStatus::Busy)
         .arg(ExitStatus::Usage)
         .arg(MapCommand::kDefaultWidth)
         .arg(MapCommand::kSmallestWidth)

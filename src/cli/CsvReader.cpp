@@ -1,5 +1,7 @@
 #include "CsvReader.h"
 
+#include "CsvWriter.h"
+
 #include <QStringDecoder>
 
 namespace {
@@ -17,12 +19,31 @@ bool decodeUtf8(QByteArrayView bytes, QString* out)
     return !decoder.hasError();
 }
 
+// UTF-16 begins with its byte order mark, or, for the ASCII text a header is, with a NUL in
+// one of its first two bytes and not in the other.
+bool isUtf16(QByteArrayView content)
+{
+    if (content.startsWith("\xFF\xFE") || content.startsWith("\xFE\xFF"))
+        return true;
+    return content.size() >= 2 && (content[0] == '\0') != (content[1] == '\0');
+}
+
+// The field as written before CsvWriter marked it as text.
+QString withoutTextMark(QString text)
+{
+    if (text.size() >= 2 && text.front() == u'\'' && CsvWriter::needsTextMark(QStringView(text).sliced(1)))
+        text.remove(0, 1);
+    return text;
+}
+
 } // namespace
 
 CsvReader::CsvReader(QByteArrayView content) : m_content(content)
 {
     if (m_content.startsWith(kByteOrderMark))
         m_pos = kByteOrderMark.size();
+    else if (isUtf16(m_content))
+        fail(-1, QStringLiteral("the file is UTF-16 text; save it as UTF-8"));
 }
 
 CsvReader::Result CsvReader::fail(int field, const QString& why)
@@ -96,7 +117,7 @@ CsvReader::Result CsvReader::readRow(QStringList* fields)
         QString text;
         if (!decodeUtf8(bytes, &text))
             return fail(index, QStringLiteral("the text is not UTF-8"));
-        fields->append(text);
+        fields->append(withoutTextMark(std::move(text)));
 
         if (atRowEnd()) {
             skipRowEnd();

@@ -8,7 +8,9 @@
 // commas, rows ended by CR LF, LF or CR, fields in double quotes holding commas, doubled quotes
 // and line breaks. A quote inside an unquoted field, text after a closing quote, a quoted
 // field left open, bytes that are not UTF-8 (a sequence cut short at the end of a field too)
-// and a NUL are errors.
+// and a NUL are errors; a UTF-16 file is refused as such. The apostrophe that CsvWriter puts
+// before a field that a spreadsheet would take for a formula is taken off: one leading
+// apostrophe of a field whose rest begins with =, +, -, @, a tab, a CR or an apostrophe.
 class CsvReader
 {
 public:

@@ -16,14 +16,35 @@ bool CsvWriter::needsQuotes(QStringView field)
     return false;
 }
 
+bool CsvWriter::needsTextMark(QStringView field)
+{
+    if (field.isEmpty())
+        return false;
+    switch (field.front().unicode()) {
+    case u'=':
+    case u'+':
+    case u'-':
+    case u'@':
+    case u'\t':
+    case u'\r':
+    case u'\'':
+        return true;
+    default:
+        return false;
+    }
+}
+
 void CsvWriter::writeField(QStringView field)
 {
+    QByteArray bytes = field.toUtf8();
+    if (needsTextMark(field))
+        bytes.prepend('\'');
     if (!needsQuotes(field)) {
-        m_bytes += field.toUtf8();
+        m_bytes += bytes;
         return;
     }
     m_bytes += '"';
-    m_bytes += field.toUtf8().replace('"', QByteArrayView("\"\""));
+    m_bytes += bytes.replace('"', QByteArrayView("\"\""));
     m_bytes += '"';
 }
 

@@ -13,6 +13,8 @@ inline constexpr int UnreadableLines = 1;
 inline constexpr int Refused = 2;
 // A folder or file is missing, or could not be read or written.
 inline constexpr int FileError = 3;
+// import: another program (the window, another import) is writing the folder's log.
+inline constexpr int Busy = 4;
 // The command line is wrong (the BSD convention for usage errors).
 inline constexpr int Usage = 64;
 

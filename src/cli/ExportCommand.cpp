@@ -34,8 +34,13 @@ CommandResult ExportCommand::run(const QString& folder, const QString& outputPat
     CsvWriter csv;
     csv.writeRow(RecordCsv::headerRow());
     const RecordStore& store = records.store();
-    for (int row = 0; row < store.rowCount(); ++row)
-        csv.writeRow(RecordCsv::fieldsOf(store.row(row)));
+    int longer = 0;
+    for (int row = 0; row < store.rowCount(); ++row) {
+        const TravelRecord& record = store.row(row);
+        csv.writeRow(RecordCsv::fieldsOf(record));
+        if (record.fileLine().size() > record.storedLine().size())
+            ++longer;
+    }
 
     if (outputPath.isEmpty()) {
         if (!StandardStreams::writeOut(csv.bytes()))
@@ -50,6 +55,11 @@ CommandResult ExportCommand::run(const QString& folder, const QString& outputPat
         result.errors.append(
             QStringLiteral("note: %1 unreadable lines of the database file are not in the export")
                 .arg(unreadable));
+    }
+    if (longer > 0) {
+        result.errors.append(QStringLiteral("note: %1 records hold fields beyond the 24th, which "
+                                            "are not in the export")
+                                 .arg(longer));
     }
     return result;
 }

@@ -20,6 +20,18 @@ QString FolderRecords::load()
     return m_report.readError;
 }
 
+QString FolderRecords::lockAndLoad(int waitMs, bool* busy)
+{
+    *busy = false;
+    if (QString why = missingFolder(); !why.isEmpty())
+        return why;
+    if (QString why = m_store.lockFolder(waitMs); !why.isEmpty()) {
+        *busy = m_store.folderHeldElsewhere();
+        return why;
+    }
+    return load();
+}
+
 QString FolderRecords::count()
 {
     if (QString why = missingFolder(); !why.isEmpty())

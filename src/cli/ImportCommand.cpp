@@ -42,9 +42,15 @@ CommandResult refused(const QString& why)
 CommandResult ImportCommand::run(const QString& folder, const QString& csvPath,
                                  const QDateTime& now)
 {
+    // The log is read only once no other program writes it, so that the rows are added to
+    // what it holds at that moment.
     FolderRecords records(folder);
-    if (const QString why = records.load(); !why.isEmpty())
+    bool busy = false;
+    if (const QString why = records.lockAndLoad(kLockWaitMs, &busy); !why.isEmpty()) {
+        if (busy)
+            return {ExitStatus::Busy, {why, QStringLiteral("nothing was imported; try again once it is closed")}};
         return CommandResult::failure(ExitStatus::FileError, why);
+    }
 
     QFile file(csvPath);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -58,10 +64,11 @@ CommandResult ImportCommand::run(const QString& folder, const QString& csvPath,
     CsvReader reader(content);
     QStringList header;
     if (reader.readRow(&header) != CsvReader::Result::Row || header.isEmpty()) {
-        const QString why =
-            reader.error().isEmpty()
-                ? QStringLiteral("the file has no header row")
-                : QStringLiteral("field %1: %2").arg(reader.errorField() + 1).arg(reader.error());
+        QString why = reader.error();
+        if (why.isEmpty())
+            why = QStringLiteral("the file has no header row");
+        else if (reader.errorField() >= 0)
+            why = QStringLiteral("field %1: %2").arg(reader.errorField() + 1).arg(why);
         return refused(located(1, QString(), why));
     }
     QString headerProblem;
@@ -121,9 +128,17 @@ CommandResult ImportCommand::run(const QString& folder, const QString& csvPath,
         return result;
     }
     if (added > 0) {
-        if (const StoreResult saved = store.SaveAllRecords(); !saved)
-            return CommandResult::failure(
-                ExitStatus::FileError, QStringLiteral("nothing was imported: %1").arg(saved.error));
+        const int before = store.rowCount() - added;
+        if (const StoreResult saved = store.SaveAllRecords(); !saved) {
+            // A rewrite that fails leaves the file as it was, which the user needs to know before
+            // running the import again.
+            QString message = QStringLiteral("nothing was imported: %1").arg(saved.error);
+            if (!saved.fileChanged)
+                message += QStringLiteral("; %1 holds the %2 records it held before")
+                               .arg(QLatin1String(DatabaseFile::kFileName))
+                               .arg(before);
+            return CommandResult::failure(ExitStatus::FileError, message);
+        }
     }
     StandardStreams::writeLine(QStringLiteral("%1 records imported").arg(added));
     return result;

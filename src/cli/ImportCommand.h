@@ -15,4 +15,6 @@ public:
 
     // Most rows reported when a file holds many that cannot be stored.
     static constexpr int kMaxReportedRows = 20;
+    // How long an import waits for the program or another import to let the folder go.
+    static constexpr int kLockWaitMs = 5000;
 };
