@@ -27,6 +27,8 @@ std::unique_ptr<FrmScrn> Main(const ProgramFolders& folders, const ShellOpen& op
     window->show();
     window->LoadPickLists(LoadPickLists(values.filePath(QLatin1String(PickLists::kFileName))));
     window->LoadDatabase();
+    if (!window->isVisible())
+        return nullptr; // the folder is another program's, and the user did not want it read-only
     window->online()->CheckVersion();
     return window;
 }

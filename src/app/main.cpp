@@ -28,5 +28,5 @@ int main(int argc, char* argv[])
     parser.process(application);
 
     const std::unique_ptr<FrmScrn> window = StartUp::Main(folders, systemShellOpen());
-    return QApplication::exec();
+    return window ? QApplication::exec() : 0;
 }

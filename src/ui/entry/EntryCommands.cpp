@@ -64,17 +64,49 @@ QString EntryCommands::ColumnValue(int column) const
     return m_form->text1(text1ForColumn(column));
 }
 
-bool EntryCommands::refuseIfReadOnly() const
+bool EntryCommands::refuseIfReadOnly()
 {
     // Checked before anything changes, so that the list stays as it is.
     if (!m_store.writesRefused())
         return false;
+    if (const QString why = m_store.readOnlyReason(); !why.isEmpty()) {
+        say(QStringLiteral("Not saved: ") + why);
+        return true;
+    }
     OkMessage::show(m_window,
                     QStringLiteral("%1 could not be read to its end, so no change is saved until the program is "
                                    "restarted.")
                         .arg(QLatin1String(DatabaseFile::kFileName)),
                     m_readFailure, QMessageBox::Warning);
     return true;
+}
+
+bool EntryCommands::catchUp(int* row)
+{
+    std::optional<TravelRecord> held;
+    if (row && *row >= 0)
+        held = m_store.row(*row);
+    const QString file = QLatin1String(DatabaseFile::kFileName);
+    const std::optional<LoadReport> reread = m_edits.catchUp();
+    if (!reread)
+        return true;
+    if (!reread->readToEnd()) {
+        reportStoreFailure(QStringLiteral("%1 was changed by another program and cannot be read again: %2")
+                               .arg(file, reread->readError));
+        return false;
+    }
+    say(QStringLiteral("%1 was changed by another program: the list was read again (%2 records)")
+            .arg(file)
+            .arg(reread->records));
+    if (!held)
+        return true;
+    *row = m_edits.find(*held, *row);
+    if (*row >= 0)
+        return true;
+    reportStoreFailure(QStringLiteral("The record is no longer in %1: another program changed or removed it. "
+                                      "The list shows what the file now holds.")
+                           .arg(file));
+    return false;
 }
 
 void EntryCommands::toolbar1Click(int index)
@@ -120,7 +152,7 @@ void EntryCommands::Add()
         focusPlace();
         return;
     }
-    if (!formIsReady() || refuseIfReadOnly())
+    if (!formIsReady() || refuseIfReadOnly() || !catchUp())
         return;
     TravelRecord record;
     for (int column = 0; column <= RecordColumns::DateModified; ++column) {
@@ -176,7 +208,7 @@ bool EntryCommands::replaceWithForm(int row)
         return false;
     }
     // The search only confirms that the Place exists: the record overwritten is the one given.
-    if (row < 0 || !formIsReady() || refuseIfReadOnly())
+    if (row < 0 || !formIsReady() || refuseIfReadOnly() || !catchUp(&row))
         return false;
     const TravelRecord before = m_store.row(row);
     TravelRecord record = before;
@@ -210,13 +242,14 @@ void EntryCommands::RemoveEntry()
 {
     if (m_store.rowCount() == 0)
         return;
-    const int row = m_list->selectedRow();
+    int row = m_list->selectedRow();
     if (row < 0)
         return;
     // Only the record that the form shows can be removed.
-    const TravelRecord removed = m_store.row(row);
-    if (removed.field(RecordColumns::Place) != m_form->text1(0) || refuseIfReadOnly())
+    if (m_store.row(row).field(RecordColumns::Place) != m_form->text1(0) || refuseIfReadOnly() ||
+        !catchUp(&row))
         return;
+    const TravelRecord removed = m_store.row(row);
     if (const StoreResult saved = m_edits.remove(row); !saved) {
         // The file still holds the record: it is back where it stood, selected again.
         m_list->selectRow(row);
@@ -245,7 +278,7 @@ void EntryCommands::Redo()
 
 void EntryCommands::stepThroughHistory(bool back)
 {
-    if (!(back ? m_history->canUndo() : m_history->canRedo()) || refuseIfReadOnly())
+    if (!(back ? m_history->canUndo() : m_history->canRedo()) || refuseIfReadOnly() || !catchUp())
         return;
     StoreResult result;
     const RecordCommand* command = back ? m_history->undo(result) : m_history->redo(result);

@@ -37,8 +37,15 @@ public:
 
     // Why the last load stopped part-way, for the message that refuses a change.
     void setReadFailure(const QString& reason) { m_readFailure = reason; }
-    // When the store writes nothing (its load stopped part-way), tells the user so; true then.
-    bool refuseIfReadOnly() const;
+    // When the store writes nothing (its load stopped part-way, or the window is read-only),
+    // tells the user so; true then.
+    bool refuseIfReadOnly();
+    // Before a change: when another program changed the file since the list was read or last
+    // stored, the list is read again and the user told, so that the change is made on what the
+    // file holds and no record of the other program's is written over. A row given is then the
+    // row that holds the same record. False, after telling the user why, when the change
+    // cannot be made: the file cannot be read again, or the record is gone from it.
+    bool catchUp(int* row = nullptr);
 
     // Toolbar1 button 1 (Add), 2 (Replace) or 3 (Clear), each after the common pre-step.
     void toolbar1Click(int index);

@@ -23,6 +23,17 @@ TravelRecord unmarked(TravelRecord record)
 
 RecordEdits::RecordEdits(RecordStore& store, RecordListModel* model) : m_store(store), m_model(model) {}
 
+std::optional<LoadReport> RecordEdits::catchUp()
+{
+    if (!m_store.fileChanged())
+        return std::nullopt;
+    RecordStore::Reading reading = m_store.readAgain();
+    const LoadReport report = reading.report;
+    if (report.readToEnd())
+        m_model->resetWith([this, &reading] { m_store.adopt(std::move(reading)); });
+    return report;
+}
+
 StoreResult RecordEdits::append(const TravelRecord& record)
 {
     // Checked with the mark the record will carry, before anything reaches the file.

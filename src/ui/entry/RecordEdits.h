@@ -1,9 +1,12 @@
 #pragma once
 
+#include "store/DatabaseFile.h"
 #include "store/StoreResult.h"
 #include "store/TravelRecord.h"
 
 #include <QString>
+
+#include <optional>
 
 class RecordListModel;
 class RecordStore;
@@ -17,6 +20,11 @@ public:
     RecordEdits(RecordStore& store, RecordListModel* model);
 
     const RecordStore& store() const { return m_store; }
+
+    // When another program changed the file since the list was read or last stored, reads it
+    // again and returns what the load found; nullopt when it had not changed. Only a file read
+    // to its end replaces the list; otherwise the list stays and readError says why.
+    std::optional<LoadReport> catchUp();
 
     // Adds a record at the end and appends its line to the file. A record offered for sharing
     // is appended unmarked and gets its mark in the list afterwards, as every new record does;

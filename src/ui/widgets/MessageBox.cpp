@@ -46,4 +46,16 @@ bool askShareOrCancel(QWidget* owner, const QString& text)
     return box.exec() == QMessageBox::Ok;
 }
 
+bool askOpenReadOnly(QWidget* owner, const QString& text, const QString& details)
+{
+    QMessageBox box(QMessageBox::Question, QLatin1String(ProgramValues::kApplicationTitle), text,
+                    QMessageBox::Open | QMessageBox::Close, owner);
+    box.setObjectName(QStringLiteral("QuestionMessage"));
+    box.setInformativeText(details);
+    box.button(QMessageBox::Open)->setText(QStringLiteral("Open read-only"));
+    box.setDefaultButton(QMessageBox::Open);
+    box.setEscapeButton(QMessageBox::Close);
+    return box.exec() == QMessageBox::Open;
+}
+
 } // namespace QuestionMessage

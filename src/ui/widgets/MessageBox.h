@@ -29,4 +29,8 @@ QMessageBox::StandardButton askSaveDiscardCancel(QWidget* owner, const QString& 
 // (also Escape). True when the user chose Share.
 bool askShareOrCancel(QWidget* owner, const QString& text);
 
+// Asks whether to go on without saving anything: Open (named "Open read-only", the default)
+// or Close (also Escape). True when the user chose to open.
+bool askOpenReadOnly(QWidget* owner, const QString& text, const QString& details);
+
 } // namespace QuestionMessage

@@ -286,12 +286,28 @@ void FrmScrn::LoadPickLists(const PickLists& lists)
 
 void FrmScrn::LoadDatabase()
 {
+    if (!lockFolder())
+        return;
     LoadReport report;
-    m_model->resetWith([this, &report] {
-        m_store.clear();
-        report = m_store.LoadDatabase();
-    });
+    m_model->resetWith([this, &report] { report = m_store.LoadDatabase(); });
     reportLoad(report);
+}
+
+bool FrmScrn::lockFolder()
+{
+    const QString why = m_store.lockFolder(0);
+    if (why.isEmpty())
+        return true;
+    const QString reason = why.front().toUpper() + why.mid(1) + u'.';
+    if (!QuestionMessage::askOpenReadOnly(
+            this, QStringLiteral("The travel log is open in another Roamlog."), reason +
+            QStringLiteral("\n\nOpened read-only, this window shows the records but saves no change."))) {
+        close();
+        return false;
+    }
+    m_store.openReadOnly(QStringLiteral("this window is read-only: %1").arg(why));
+    m_online->statusLine()->setText(QStringLiteral("Read-only: ") + reason);
+    return true;
 }
 
 void FrmScrn::reportLoad(const LoadReport& report)
@@ -368,8 +384,8 @@ void FrmScrn::showCountry(int country)
 
 void FrmScrn::requestShare()
 {
-    // Share rewrites the file with the marks it gets.
-    if (!m_commands->refuseIfReadOnly())
+    // Share rewrites the file with the marks it gets, so it starts from what the file holds.
+    if (!m_commands->refuseIfReadOnly() && m_commands->catchUp())
         emit shareRequested();
 }
 

@@ -44,7 +44,9 @@ public:
     void LoadPickLists(const PickLists& lists);
     // Loads the records and tells the user what could not be read: a file that could not be
     // read to its end in a message box (nothing is written to it until the next start), lines
-    // that did not decode in the status line.
+    // that did not decode in the status line. The window first becomes the folder's one writer;
+    // when another program is, the user chooses between a read-only window and none (the
+    // window closes).
     void LoadDatabase();
 
     // Empties the record list without writing anything.
@@ -101,6 +103,8 @@ private:
     void toolbar2Click(int index);
     void showCountry(int country);
     void requestShare();
+    // Takes the folder's lock; false when the user chose to close the window instead.
+    bool lockFolder();
     void reportLoad(const LoadReport& report);
     void popUpToolsMenu();
     void toggleShowGrid();
