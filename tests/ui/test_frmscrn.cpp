@@ -151,7 +151,7 @@ void TestFrmScrn::showGridSurvivesARestart()
         w.chooseFromOtherMenu(0, s("mnulines"));
         QCOMPARE(w->listView1()->showGrid(), on);
         QCOMPARE(setting(folder, "102"), on ? s("True") : s("False"));
-        WindowUnderTest again(folder);
+        WindowUnderTest again(folder, false); // the grid comes before the records
         QCOMPARE(again->listView1()->showGrid(), on);
         QCOMPARE(again->mnulines()->isChecked(), on);
     }
