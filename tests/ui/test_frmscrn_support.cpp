@@ -60,13 +60,13 @@ void WindowUnderTest::addRecord(const QString& place, const QString& city) const
     clickToolbar1(1);
 }
 
-void typeText(QWidget* widget, const QString& text)
+void typeText(QWidget* widget, const QString& text, Qt::KeyboardModifiers modifiers)
 {
     for (const QChar ch : text) {
         const auto key = ch.isLetterOrNumber() && ch.unicode() < 128 ? Qt::Key(ch.toUpper().unicode())
                          : ch == u' '                              ? Qt::Key_Space
                                                                    : Qt::Key_unknown;
-        QTest::sendKeyEvent(QTest::KeyAction::Click, widget, key, QString(ch), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::KeyAction::Click, widget, key, QString(ch), modifiers);
     }
 }
 

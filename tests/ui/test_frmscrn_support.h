@@ -50,7 +50,7 @@ struct WindowUnderTest
 
 // Types text into a widget one key per character, with the character's own text (QTest's
 // keyClicks cannot type characters beyond Latin-1).
-void typeText(QWidget* widget, const QString& text);
+void typeText(QWidget* widget, const QString& text, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 // The named control that has the focus; the editor inside a box stands for its box.
 QString focusedName();
 void clickMenuItem(QMenu* menu, QAction* action);

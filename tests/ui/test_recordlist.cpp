@@ -98,7 +98,14 @@ void TestRecordList::clickingARecordFillsTheFormAndCaption()
     EntryForm* form = w->entryForm();
     for (int column = 0; column < 22; ++column)
         QCOMPARE(form->text1(EntryCommands::text1ForColumn(column)), full[column]);
-    QCOMPARE(form->combo1(0)->currentText(), s("v8"));
+    // The boxes the user reads show their own columns.
+    for (const auto& [caption, column] : {std::pair{"Telephone", 6}, {"Tel Code", 5}, {"Country", 8}, {"City", 10},
+                                          {"State/Province", 9}, {"Date visited", 19}, {"Web", 21}, {"Email", 20}}) {
+        QWidget* box = nullptr;
+        for (QLabel* label : form->findChildren<QLabel*>())
+            box = label->text() == s(caption) ? label->buddy() : box;
+        QCOMPARE(box->property(qobject_cast<QComboBox*>(box) ? "currentText" : "text").toString(), full[column]);
+    }
     QCOMPARE(w->windowTitle(), s("Roamlog@: v0 - Modified: 03-07-2006 09:05:07"));
     QCOMPARE(w->ssTab1()->currentIndex(), int(FrmScrn::ViewTab));
     // An empty Date Modified leaves the caption ending after " - Modified: ".

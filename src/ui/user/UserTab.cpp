@@ -24,16 +24,15 @@ QLabel* makeLabel(const QString& objectName, const QString& text, QWidget* paren
     return label;
 }
 
-// Labels whose text arrives after the window is laid out (the versions, the installation ID)
-// keep a width of their own, so that the window's smallest size does not depend on when
-// they were filled.
+// Labels whose text arrives after the window is laid out (the version, the installation ID)
+// keep room for it from the start, so that the window's smallest size does not depend on when
+// they were filled and the text shows whole.
 constexpr int kVersionChars = 10;
-constexpr int kIdentityChars = 14;
+constexpr int kIdentityChars = 18;
 
 void reserveWidth(QLabel* label, int characters)
 {
     label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QLatin1Char('0')) * characters);
-    label->setSizePolicy(QSizePolicy::Ignored, label->sizePolicy().verticalPolicy());
 }
 
 } // namespace
@@ -72,7 +71,7 @@ UserTab::UserTab(QWidget* parent) : QWidget(parent)
         m_label9[i] = makeLabel(indexed("Label9", i), QString(), m_frame7);
         m_label9[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
     }
-    m_label9[0]->setMinimumWidth(m_label9[0]->fontMetrics().horizontalAdvance(QLatin1Char('0')) * kVersionChars);
+    reserveWidth(m_label9[0], kVersionChars);
     m_label9[1]->setWordWrap(true);
     versionGrid->addWidget(m_label9[0], 0, 1);
     versionGrid->addWidget(m_label9[1], 1, 0, 1, 2);
