@@ -124,6 +124,7 @@ void RecordListModel::resetWith(const std::function<void()>& change)
     change();
     m_search.reset();
     endResetModel();
+    m_search.prepare();
 }
 
 bool RecordListModel::rowHoldsAll(int row, const QStringList& foldedWords) const

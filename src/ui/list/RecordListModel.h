@@ -43,11 +43,14 @@ public:
     // Whether a row (0-based) holds every folded word (TextFolding) in a column the list shows.
     bool rowHoldsAll(int row, const QStringList& foldedWords) const;
 
-    // Changes the store's rows wholesale (load, clear) with the views told before and after.
+    // Changes the store's rows wholesale (load, clear) with the views told before and after;
+    // the search texts of the new rows are then prepared in the background.
     void resetWith(const std::function<void()>& change);
+    bool searchTextsPrepared() const { return m_search.isPrepared(); }
 
 private:
     RecordStore& m_store;
-    // Built by the first search, then kept in step with every change made here.
+    // Prepared after each load (or built by the first search), then kept in step with every
+    // change made here.
     mutable RecordSearchIndex m_search;
 };

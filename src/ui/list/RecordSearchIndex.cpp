@@ -4,6 +4,8 @@
 #include "store/RecordStore.h"
 #include "store/TextFolding.h"
 
+#include <chrono>
+
 QString RecordSearchIndex::foldedText(const TravelRecord& record)
 {
     QString text;
@@ -20,6 +22,7 @@ QString RecordSearchIndex::foldedText(const TravelRecord& record)
 
 bool RecordSearchIndex::rowHoldsAll(int row, const QStringList& foldedWords)
 {
+    settle();
     if (!m_built)
         build();
     const QString& text = m_texts[size_t(row)];
@@ -40,26 +43,58 @@ void RecordSearchIndex::build()
     m_built = true;
 }
 
+void RecordSearchIndex::prepare()
+{
+    std::vector<TravelRecord> records;
+    records.reserve(size_t(m_store.rowCount()));
+    for (int row = 0; row < m_store.rowCount(); ++row)
+        records.push_back(m_store.row(row));
+    m_preparing = std::async(std::launch::async, [records = std::move(records)] {
+        std::vector<QString> texts;
+        texts.reserve(records.size());
+        for (const TravelRecord& record : records)
+            texts.push_back(foldedText(record));
+        return texts;
+    });
+}
+
+bool RecordSearchIndex::isPrepared() const
+{
+    return m_built || (m_preparing.valid() && m_preparing.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
+}
+
+void RecordSearchIndex::settle()
+{
+    if (!m_preparing.valid())
+        return;
+    m_texts = m_preparing.get();
+    m_built = true;
+}
+
 void RecordSearchIndex::rowInserted(int row)
 {
+    settle();
     if (m_built)
         m_texts.insert(m_texts.begin() + row, foldedText(m_store.row(row)));
 }
 
 void RecordSearchIndex::rowRemoved(int row)
 {
+    settle();
     if (m_built)
         m_texts.erase(m_texts.begin() + row);
 }
 
 void RecordSearchIndex::rowChanged(int row)
 {
+    settle();
     if (m_built)
         m_texts[size_t(row)] = foldedText(m_store.row(row));
 }
 
 void RecordSearchIndex::reordered(const std::vector<int>& newOrder)
 {
+    settle();
     if (!m_built)
         return;
     std::vector<QString> texts;
@@ -71,6 +106,9 @@ void RecordSearchIndex::reordered(const std::vector<int>& newOrder)
 
 void RecordSearchIndex::reset()
 {
+    if (m_preparing.valid())
+        m_preparing.wait();
+    m_preparing = {};
     m_built = false;
     m_texts.clear();
 }

@@ -2,14 +2,17 @@
 
 #include <QString>
 
+#include <future>
 #include <vector>
 
 class RecordStore;
 class TravelRecord;
 
 // The folded text of every record, one per row in the store's order, so that a search only
-// scans prepared strings. It is built on its first use and then kept in step with each change
-// of a row; until then keeping it costs nothing.
+// scans prepared strings. After a load it is prepared on another thread from a copy of the
+// records, so that the first keystroke finds it ready; a search or change that comes sooner
+// waits for the rest. Otherwise it is built on its first use. Once built it is kept in step
+// with each change of a row.
 class RecordSearchIndex
 {
 public:
@@ -24,6 +27,9 @@ public:
     // The store's rows now stand in this order: position p holds the row that was at newOrder[p].
     void reordered(const std::vector<int>& newOrder);
     void reset();
+    // Starts preparing the texts of the rows the store holds now.
+    void prepare();
+    bool isPrepared() const;
 
     // The columns of a record as one folded text; the columns are kept apart so that no word
     // is found across two of them.
@@ -31,8 +37,11 @@ public:
 
 private:
     void build();
+    // Takes the prepared texts, waiting for them if need be.
+    void settle();
 
     const RecordStore& m_store;
     bool m_built = false;
     std::vector<QString> m_texts;
+    std::future<std::vector<QString>> m_preparing;
 };
