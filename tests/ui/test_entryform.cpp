@@ -7,6 +7,7 @@
 #include "store/PickLists.h"
 #include "ui/entry/DateVisitedPicker.h"
 #include "ui/entry/EntryForm.h"
+#include "ui/entry/PlaceLinkField.h"
 #include "ui/entry/WebAndEmailChecks.h"
 #include "ui/window/FrmScrn.h"
 
@@ -75,6 +76,8 @@ private slots:
     void typingFollowsTheFieldsRules();
     void pastedTextKeepsOnlyWhatCanBeStored();
     void commentsWrapButStayOneLine();
+    void placeLinksOpenOnlyWebAddresses_data();
+    void placeLinksOpenOnlyWebAddresses();
     void leavingWebOrEmailDropsNonAddresses_data();
     void leavingWebOrEmailDropsNonAddresses();
     void webBoxOffersItsPrefix();
@@ -179,6 +182,29 @@ void TestEntryForm::commentsWrapButStayOneLine()
     w.enter(comments);
     QTest::keyClick(comments, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(w.form->text1(12), stored + s("one two three"));
+}
+
+void TestEntryForm::placeLinksOpenOnlyWebAddresses_data()
+{
+    QTest::addColumn<QString>("place");
+    QTest::addColumn<QString>("opened");
+    QTest::newRow("site name") << s("hotel.example") << s("http://hotel.example");
+    QTest::newRow("www") << s("www.example.com") << s("http://www.example.com");
+    QTest::newRow("https kept") << s("https://miramar.example.org/rooms") << s("https://miramar.example.org/rooms");
+    QTest::newRow("windows program") << s("C:\\Windows\\notepad.exe") << QString();
+    QTest::newRow("unc share") << s("\\\\server\\share\\run.bat") << QString();
+    QTest::newRow("file address") << s("file:///etc/passwd.txt") << QString();
+    QTest::newRow("other scheme") << s("ftp://files.example.com") << QString();
+    QTest::newRow("script") << s("javascript:alert(document.cookie)") << QString();
+    QTest::newRow("blank inside") << s("Hotel Miramar.com") << QString();
+}
+
+void TestEntryForm::placeLinksOpenOnlyWebAddresses()
+{
+    QFETCH(QString, place);
+    QFETCH(QString, opened);
+    const std::optional<QUrl> address = PlaceLinkField::webAddressFor(place);
+    QCOMPARE(address ? address->toString() : QString(), opened);
 }
 
 void TestEntryForm::leavingWebOrEmailDropsNonAddresses_data()

@@ -87,12 +87,10 @@ class TestFrmScrn : public QObject
 
 private slots:
     void firstRunOpensOnTheEmptyFormWithTheFocusInIt();
-    void loadShowsStoredSettings();
-    void showGridSurvivesARestart();
+    void settingsSurviveARestart();
     void f1ReleasedAnywhereOpensHelp();
     void helpWithoutABrowserShowsInTheProgram();
-    void toolbar2SharesAndOpensTheToolsMenu();
-    void quitEmptiesTheListAndKeepsTheFile();
+    void toolbar2SharesOpensTheToolsMenuAndQuits();
     void everyTabStopIsNamedByWhatItIs();
     void theStatusLineAnnouncesWhatItSays();
     void everyControlShowsWholeAtEverySize_data();
@@ -122,38 +120,22 @@ void TestFrmScrn::firstRunOpensOnTheEmptyFormWithTheFocusInIt()
     QCOMPARE(w->ssTab1()->currentIndex(), int(FrmScrn::EditTab));
 }
 
-void TestFrmScrn::loadShowsStoredSettings()
-{
-    TestFolder folder;
-    store(folder, "200", s("Wanderer  "));
-    store(folder, "201", s("me@example.org"));
-    store(folder, "202", s("1"));
-    store(folder, "102", s("-1"));
-    {
-        WindowUnderTest w(folder);
-        QCOMPARE(w->userTab()->text3(0)->text(), s("Wanderer  "));
-        QCOMPARE(w->userTab()->text3(1)->text(), s("me@example.org"));
-        QVERIFY(w->userTab()->check1()->isChecked());
-        QVERIFY(w->listView1()->showGrid() && w->mnulines()->isChecked()); // any number but 0
-    }
-    store(folder, "202", s("zero"));
-    store(folder, "102", s("0"));
-    WindowUnderTest w(folder);
-    QVERIFY(!w->userTab()->check1()->isChecked() && !w->listView1()->showGrid());
-}
-
-void TestFrmScrn::showGridSurvivesARestart()
+void TestFrmScrn::settingsSurviveARestart()
 {
     TestFolder folder;
     writeDatabase(folder, {record({{0, s("Inn")}})});
+    store(folder, "200", s("Wanderer  "));
+    store(folder, "201", s("me@example.org"));
+    store(folder, "202", s("1"));
+    store(folder, "102", s("-1")); // any number but 0 is on
     for (const bool on : {true, false}) {
         WindowUnderTest w(folder);
+        QCOMPARE(w->userTab()->text3(0)->text() + w->userTab()->text3(1)->text(), s("Wanderer  me@example.org"));
+        QCOMPARE(w->userTab()->check1()->isChecked(), on);
+        QCOMPARE(w->listView1()->showGrid() && w->mnulines()->isChecked(), on);
         w.chooseFromOtherMenu(0, s("mnulines"));
-        QCOMPARE(w->listView1()->showGrid(), on);
-        QCOMPARE(setting(folder, "102"), on ? s("True") : s("False"));
-        WindowUnderTest again(folder, false); // the grid comes before the records
-        QCOMPARE(again->listView1()->showGrid(), on);
-        QCOMPARE(again->mnulines()->isChecked(), on);
+        QCOMPARE(setting(folder, "102"), on ? s("False") : s("True"));
+        store(folder, "202", s("zero")); // no number: unchecked
     }
 }
 
@@ -200,39 +182,31 @@ void TestFrmScrn::helpWithoutABrowserShowsInTheProgram()
     QCOMPARE(desktop.opened, QList<QUrl>{QUrl(s("https://roamlog.example/faq"))});
 }
 
-void TestFrmScrn::toolbar2SharesAndOpensTheToolsMenu()
+void TestFrmScrn::toolbar2SharesOpensTheToolsMenuAndQuits()
 {
     TestFolder folder;
     QVERIFY(folder.write(s("help.html"), "<html></html>"));
-    WindowUnderTest w(folder);
-    QSignalSpy share(w.window.get(), &FrmScrn::shareRequested);
-    MessageCatcher closing; // each share ends with its message box
-    w.clickToolbar2(1);
-    w->mnuShare()->trigger();
-    QCOMPARE(share.size(), 2);
-    w.clickToolbar2(2);
-    QTRY_VERIFY(w->tmenu()->isVisible());
-    clickMenuItem(w->tmenu(), w->mnuHelp());
-    QTRY_VERIFY(!w->tmenu()->isVisible());
-    QCOMPARE(w.opened.size(), 1);
-}
-
-void TestFrmScrn::quitEmptiesTheListAndKeepsTheFile()
-{
-    TestFolder folder;
-    writeDatabase(folder, {record({{0, s("Inn")}}), record({{0, s("Hut")}})});
+    writeDatabase(folder, {record({{0, s("Inn")}})});
     const QByteArray before = folder.read(s("Roamlog.ppd"));
-    {
+    for (const bool fromMenu : {true, false}) {
         WindowUnderTest w(folder);
-        w.clickToolbar2(3);
-        QVERIFY(!w->isVisible());
+        QSignalSpy share(w.window.get(), &FrmScrn::shareRequested);
+        MessageCatcher closing; // each share ends with its message box
+        w.clickToolbar2(1);
+        w->mnuShare()->trigger();
+        QCOMPARE(share.size(), 2);
+        w.clickToolbar2(2);
+        QTRY_VERIFY(w->tmenu()->isVisible());
+        clickMenuItem(w->tmenu(), fromMenu ? w->mnuQuit() : w->mnuHelp());
+        QTRY_VERIFY(!w->tmenu()->isVisible());
+        if (!fromMenu) {
+            QCOMPARE(w.opened.size(), 1);
+            w.clickToolbar2(3);
+        }
+        // Quit empties the list and closes the window; the file stays as it was.
+        QTRY_VERIFY(!w->isVisible());
         QCOMPARE(w->listView1()->model()->rowCount(), 0);
     }
-    WindowUnderTest w(folder);
-    w.clickToolbar2(2);
-    QTRY_VERIFY(w->tmenu()->isVisible());
-    clickMenuItem(w->tmenu(), w->mnuQuit());
-    QTRY_VERIFY(!w->isVisible());
     QCOMPARE(folder.read(s("Roamlog.ppd")), before);
 }
 
