@@ -52,10 +52,18 @@ struct Fixture
     std::unique_ptr<FrmScrn> window;
 };
 
+// Made at the first benchmark that needs it, ended before the application.
+std::unique_ptr<Fixture>& fixtureSlot()
+{
+    static std::unique_ptr<Fixture> instance;
+    return instance;
+}
+
 Fixture& fixture()
 {
-    static Fixture instance;
-    return instance;
+    if (!fixtureSlot())
+        fixtureSlot() = std::make_unique<Fixture>();
+    return *fixtureSlot();
 }
 
 void paintList(FrmScrn& window)
@@ -276,5 +284,6 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    fixtureSlot().reset();
     return 0;
 }

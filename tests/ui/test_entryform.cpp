@@ -76,10 +76,8 @@ private slots:
     void typingFollowsTheFieldsRules();
     void pastedTextKeepsOnlyWhatCanBeStored();
     void commentsWrapButStayOneLine();
-    void placeLinksOpenOnlyWebAddresses_data();
-    void placeLinksOpenOnlyWebAddresses();
-    void leavingWebOrEmailDropsNonAddresses_data();
-    void leavingWebOrEmailDropsNonAddresses();
+    void addressesAreJudgedByTheirText_data();
+    void addressesAreJudgedByTheirText();
     void webBoxOffersItsPrefix();
     void telephoneBoxSwitchesToFaxAndBack();
     void typingCompletesFromTheList_data();
@@ -184,50 +182,44 @@ void TestEntryForm::commentsWrapButStayOneLine()
     QCOMPARE(w.form->text1(12), stored + s("one two three"));
 }
 
-void TestEntryForm::placeLinksOpenOnlyWebAddresses_data()
+void TestEntryForm::addressesAreJudgedByTheirText_data()
 {
-    QTest::addColumn<QString>("place");
-    QTest::addColumn<QString>("opened");
-    QTest::newRow("site name") << s("hotel.example") << s("http://hotel.example");
-    QTest::newRow("www") << s("www.example.com") << s("http://www.example.com");
-    QTest::newRow("https kept") << s("https://miramar.example.org/rooms") << s("https://miramar.example.org/rooms");
-    QTest::newRow("windows program") << s("C:\\Windows\\notepad.exe") << QString();
-    QTest::newRow("unc share") << s("\\\\server\\share\\run.bat") << QString();
-    QTest::newRow("file address") << s("file:///etc/passwd.txt") << QString();
-    QTest::newRow("other scheme") << s("ftp://files.example.com") << QString();
-    QTest::newRow("script") << s("javascript:alert(document.cookie)") << QString();
-    QTest::newRow("blank inside") << s("Hotel Miramar.com") << QString();
+    QTest::addColumn<QString>("rule");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("result");
+    const auto row = [](const char* rule, const char* text, const char* result) {
+        QTest::addRow("%s: %s", rule, text) << s(rule) << s(text) << s(result);
+    };
+    // What a click on the Place opens: web addresses only.
+    row("link", "hotel.example", "http://hotel.example");
+    row("link", "https://miramar.example.org/rooms", "https://miramar.example.org/rooms");
+    row("link", "C:\\Windows\\notepad.exe", "");
+    row("link", "\\\\server\\share\\run.bat", "");
+    row("link", "file:///etc/passwd.txt", "");
+    row("link", "ftp://files.example.com", "");
+    row("link", "javascript:alert(document.cookie)", "");
+    row("link", "Hotel Miramar.com", "");
+    // What leaving the Web and Email boxes keeps.
+    row("web", "http://", "");
+    row("web", "http://www", "");
+    row("web", "ab:c", "ab:c");
+    row("web", "http://a.example", "http://a.example");
+    row("email", "anna@x.org", "anna@x.org");
+    row("email", "anna.org", "");
+    row("email", "an@na", "");
+    row("email", "x@y", "x@y");
 }
 
-void TestEntryForm::placeLinksOpenOnlyWebAddresses()
+void TestEntryForm::addressesAreJudgedByTheirText()
 {
-    QFETCH(QString, place);
-    QFETCH(QString, opened);
-    const std::optional<QUrl> address = PlaceLinkField::webAddressFor(place);
-    QCOMPARE(address ? address->toString() : QString(), opened);
-}
-
-void TestEntryForm::leavingWebOrEmailDropsNonAddresses_data()
-{
-    QTest::addColumn<int>("field");
-    QTest::addColumn<QString>("left");
-    QTest::addColumn<QString>("kept");
-    QTest::newRow("web offer alone") << 14 << s("http://") << QString();
-    QTest::newRow("web without a dot") << 14 << s("http://www") << QString();
-    QTest::newRow("web too short to judge") << 14 << s("ab:c") << s("ab:c");
-    QTest::newRow("web address") << 14 << s("http://a.example") << s("http://a.example");
-    QTest::newRow("email address") << 15 << s("anna@x.org") << s("anna@x.org");
-    QTest::newRow("email without @") << 15 << s("anna.org") << QString();
-    QTest::newRow("email without a dot") << 15 << s("an@na") << QString();
-    QTest::newRow("email too short to judge") << 15 << s("x@y") << s("x@y");
-}
-
-void TestEntryForm::leavingWebOrEmailDropsNonAddresses()
-{
-    QFETCH(int, field);
-    QFETCH(QString, left);
-    QFETCH(QString, kept);
-    QCOMPARE(field == 14 ? WebAndEmailChecks::webOnLeaving(left) : WebAndEmailChecks::emailOnLeaving(left), kept);
+    QFETCH(QString, rule);
+    QFETCH(QString, text);
+    QFETCH(QString, result);
+    const std::optional<QUrl> link = PlaceLinkField::webAddressFor(text);
+    QCOMPARE(rule == s("link") ? (link ? link->toString() : QString())
+             : rule == s("web") ? WebAndEmailChecks::webOnLeaving(text)
+                                : WebAndEmailChecks::emailOnLeaving(text),
+             result);
 }
 
 void TestEntryForm::webBoxOffersItsPrefix()
