@@ -57,6 +57,7 @@ struct HttpServer::Loop
     Loop(Options given, HttpHandler givenHandler)
         : options(std::move(given)), handler(std::move(givenHandler)), perAddress(options.connectionsPerAddress)
     {
+        limits.head = std::chrono::seconds(options.requestSeconds);
     }
 
     void accept()

@@ -20,6 +20,7 @@ public:
         QString host = QStringLiteral("127.0.0.1");
         int port = 8080;                 // 0: a free one
         int connectionsPerAddress = 256; // 0: no cap
+        int requestSeconds = 10;         // from the first byte of a request to its end
         int threads = 1;                 // that run the event loop
     };
 
