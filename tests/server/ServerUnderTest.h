@@ -1,12 +1,15 @@
 #pragma once
 
+#include "PostgresInstance.h"
+
+#include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QProcess>
-#include <QString>
+#include <QRegularExpression>
 #include <QStringList>
+#include <QUrl>
 
 #include <optional>
-
-class PostgresInstance;
 
 // The real roamlog-server for the server tests: started on a free 127.0.0.1 port with the
 // arguments a test gives (its database), ready once it printed its address, and stopped with
@@ -14,38 +17,74 @@ class PostgresInstance;
 class ServerUnderTest
 {
 public:
-    ServerUnderTest() = default;
     ~ServerUnderTest() { stop(); }
-    ServerUnderTest(const ServerUnderTest&) = delete;
-    ServerUnderTest& operator=(const ServerUnderTest&) = delete;
 
-    static QString program(); // ROAMLOG_SERVER, else the program built with the tests
-    static bool isBuilt();
-    // The test runs on PostgreSQL instead of an SQLite file (ROAMLOG_TEST_ENGINE=postgresql),
-    // so that the same tests cover both engines.
+    // ROAMLOG_SERVER, else the program built with the tests.
+    static QString program() { return qEnvironmentVariable("ROAMLOG_SERVER", QStringLiteral(ROAMLOG_SERVER_PROGRAM)); }
+    static bool isBuilt() { return !program().isEmpty() && QFileInfo(program()).isExecutable(); }
+    // ROAMLOG_TEST_ENGINE=postgresql: the same tests on PostgreSQL instead of an SQLite file.
     static bool onPostgres() { return qEnvironmentVariable("ROAMLOG_TEST_ENGINE") == QStringLiteral("postgresql"); }
-    // The database a test runs on: the SQLite file, or on PostgreSQL the server started in
-    // postgres; nothing when that server cannot be started (postgres says why).
-    static std::optional<QString> testDatabase(const QString& sqliteFile, PostgresInstance& postgres);
+    // The SQLite file, or the database of postgres; nothing when it cannot start (it says why).
+    static std::optional<QString> testDatabase(const QString& sqliteFile, PostgresInstance& postgres)
+    {
+        return !onPostgres() ? std::optional(sqliteFile) : postgres.start() ? std::optional(postgres.databaseUrl()) : std::nullopt;
+    }
 
     // "serve --listen 127.0.0.1:0 --database DATABASE" and the extra arguments.
-    bool start(const QString& database, const QStringList& extra = {});
-    // SIGTERM; the exit status once it ended within timeoutMs, else -1 (and it is killed).
-    int stop(int timeoutMs = 15000);
+    bool start(const QString& database, const QStringList& extra = {})
+    {
+        m_database = database;
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        m_process.start(program(), QStringList{QStringLiteral("serve"), QStringLiteral("--listen"),
+                                               QStringLiteral("127.0.0.1:0"), QStringLiteral("--database"), database} +
+                                       extra);
+        static const QRegularExpression ready(QStringLiteral("listening on (http://127\\.0\\.0\\.1:\\d+/)"));
+        for (QDeadlineTimer deadline(20000); m_process.state() != QProcess::NotRunning && !deadline.hasExpired() &&
+                                             m_baseUrl.isEmpty();) {
+            m_process.waitForReadyRead(100);
+            m_baseUrl = ready.match(log()).captured(1);
+        }
+        return !m_baseUrl.isEmpty();
+    }
+    // SIGTERM; the exit status, or -1 when it had to be killed.
+    int stop(int timeoutMs = 15000)
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.terminate();
+            if (!m_process.waitForFinished(timeoutMs)) {
+                m_process.kill();
+                m_process.waitForFinished(5000);
+                return -1;
+            }
+        }
+        return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+    }
 
     QString baseUrl() const { return m_baseUrl; } // "http://127.0.0.1:PORT/"
-    quint16 port() const;
+    quint16 port() const { return quint16(QUrl(m_baseUrl).port()); }
     qint64 processId() const { return m_process.processId(); }
-    QString log() const; // everything the server printed so far
-
-    struct Run
+    QString log() const // everything it printed so far
     {
-        int exitCode = -1;
-        QString output; // standard output, then standard error
-    };
-    // The program with these arguments, run to its end in folder (the current one when empty).
-    static Run run(const QStringList& arguments, const QString& folder = {});
-    // An admin command on the same database ("stats", "export", "ban 123"...): what it printed.
+        m_log += m_process.readAll();
+        return QString::fromUtf8(m_log);
+    }
+
+    struct Run { int exitCode = -1; QString output; };
+    // The program run to its end with these arguments, in folder (else the current one): its
+    // exit status, and its standard output followed by its standard error.
+    static Run run(const QStringList& arguments, const QString& folder = {})
+    {
+        QProcess tool;
+        tool.setWorkingDirectory(folder);
+        tool.start(program(), arguments);
+        if (!tool.waitForFinished(15000))
+            tool.kill();
+        // Standard error after the whole output, so that a driver's notice cannot land in the
+        // middle of a CSV export.
+        return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1,
+                QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError())};
+    }
+    // An admin command on the same database ("stats", "ban 123"...): what it printed.
     QString admin(const QStringList& command) const
     {
         return run(command + QStringList{QStringLiteral("--database"), m_database}).output;

@@ -3,8 +3,6 @@
 #include <QString>
 #include <QUrl>
 
-#include <optional>
-
 // Headless Chromium for the page tests: loads one address and hands back the DOM as the
 // browser built it (--dump-dom), after the page's own rules (escaping, Content-Security-Policy)
 // have taken effect. The browser runs with a fresh profile and cannot reach any address but
@@ -12,16 +10,13 @@
 class HeadlessBrowser
 {
 public:
-    static constexpr int kDefaultTimeoutMs = 30000;
-
     HeadlessBrowser();
 
     bool isAvailable() const { return m_reason.isEmpty(); }
     QString skipReason() const { return m_reason; } // one line: why no browser can run
 
-    // The rendered DOM of the page, or nullopt with *error set (time-out, browser failure).
-    std::optional<QString> dumpDom(const QUrl& address, QString* error = nullptr,
-                                   int timeoutMs = kDefaultTimeoutMs) const;
+    // The rendered DOM of the page; empty, with a warning that says why, when there is none.
+    QString dumpDom(const QUrl& address, int timeoutMs = 30000) const;
 
     static QString program(); // ROAMLOG_CHROMIUM, else /usr/bin/chromium
 
