@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Roamlog with its tests and runs every test; then runs the
-# core and server tests again under AddressSanitizer and UBSan, and each fuzz target for a
-# while from its corpus (when clang is there).
+# Installs what is missing, builds Roamlog with its tests and runs every test; packages the
+# tested build and checks the packages; then runs the core and server tests again under
+# AddressSanitizer and UBSan, and each fuzz target for a while from its corpus (when clang is
+# there).
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/common.sh
 
-roamlog_install_packages "${ROAMLOG_PACKAGES[@]}" "${ROAMLOG_TEST_PACKAGES[@]}"
+roamlog_install_packages "${ROAMLOG_PACKAGES[@]}" "${ROAMLOG_TEST_PACKAGES[@]}" "${ROAMLOG_PACKAGING_PACKAGES[@]}"
 
 launcher=()
 if command -v ccache >/dev/null 2>&1; then
@@ -21,10 +22,32 @@ export QT_QPA_PLATFORM=offscreen
 quick=(-DROAMLOG_UNITY_BUILD=ON -DCMAKE_CXX_FLAGS_DEBUG=-g1)
 fuzz_seconds=${ROAMLOG_FUZZ_SECONDS:-15}
 
-roamlog_stage "Build and run every test"
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DROAMLOG_WERROR=ON "${quick[@]}" "${launcher[@]}"
+roamlog_stage "Build every test"
+# The benchmarks are left out: CI runs none of them (they are measured in Release by hand).
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DROAMLOG_WERROR=ON \
+  -DROAMLOG_BUILD_BENCH=OFF "${quick[@]}" "${launcher[@]}"
 cmake --build build-test -j "$jobs"
-ctest --test-dir build-test --output-on-failure -j "$jobs"
+
+# The tests mostly wait (for servers, browsers, timers), so the builds of the later stages
+# compile meanwhile, at a lower priority, and the tests run twice as many as there are cores.
+test_jobs=$((jobs * 2))
+trap roamlog_stop_background EXIT
+sanitize_build() {
+  cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DROAMLOG_WERROR=ON \
+    -DROAMLOG_SANITIZE=ON -DROAMLOG_BUILD_BENCH=OFF "${quick[@]}" "${launcher[@]}"
+  cmake --build build-sanitize --target roamlog_core_tests -j "$jobs"
+}
+fuzz_targets=(fuzz_decodeline fuzz_databasefile fuzz_picklists fuzz_csvreader)
+fuzz_build_and_run() {
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DROAMLOG_BUILD_FUZZ=ON \
+    -DROAMLOG_BUILD_TESTS=OFF -DROAMLOG_BUILD_BENCH=OFF "${launcher[@]}"
+  cmake --build build-fuzz --target roamlog_fuzz -j "$jobs"
+  roamlog_run_fuzzers build-fuzz/fuzz "$fuzz_seconds" "$jobs" "${fuzz_targets[@]}"
+}
+
+roamlog_stage "Run every test (the sanitizer build compiles meanwhile)"
+roamlog_background sanitize sanitize_build
+ctest --test-dir build-test --output-on-failure -j "$test_jobs"
 
 roamlog_stage "Debian packages of the tested build"
 # The stage checks the packaging (files, metadata, maintainer scripts, unit, lintian) on the
@@ -33,20 +56,19 @@ roamlog_stage "Debian packages of the tested build"
 ./package.sh --build-dir build-test
 scripts/check_packages.sh
 
-roamlog_stage "Core and server tests under AddressSanitizer and UBSan"
-cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DROAMLOG_WERROR=ON \
-  -DROAMLOG_SANITIZE=ON -DROAMLOG_BUILD_BENCH=OFF "${quick[@]}" "${launcher[@]}"
-cmake --build build-sanitize --target roamlog_core_tests -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-  ctest --test-dir build-sanitize/core-tests --output-on-failure -j "$jobs"
-
+roamlog_stage "Core and server tests under AddressSanitizer and UBSan (the fuzz targets run meanwhile)"
+roamlog_wait_background sanitize
+has_clang=0
 if command -v clang++ >/dev/null 2>&1; then
+  has_clang=1
+  roamlog_background fuzz fuzz_build_and_run
+fi
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  ctest --test-dir build-sanitize/core-tests --output-on-failure -j "$test_jobs"
+
+if [ "$has_clang" -eq 1 ]; then
   roamlog_stage "Fuzz targets, $fuzz_seconds s each"
-  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DROAMLOG_BUILD_FUZZ=ON \
-    -DROAMLOG_BUILD_TESTS=OFF -DROAMLOG_BUILD_BENCH=OFF "${launcher[@]}"
-  cmake --build build-fuzz --target roamlog_fuzz -j "$jobs"
-  roamlog_run_fuzzers build-fuzz/fuzz "$fuzz_seconds" "$jobs" \
-    fuzz_decodeline fuzz_databasefile fuzz_picklists fuzz_csvreader
+  roamlog_wait_background fuzz
 else
   echo "clang++ not found: the fuzz targets are not run" >&2
 fi

@@ -18,7 +18,7 @@ ROAMLOG_PACKAGING_PACKAGES=(
 # PostgreSQL server started by the tests, a browser for the server's pages, and wrk for load.
 ROAMLOG_TEST_PACKAGES=(
   clang libclang-rt-14-dev
-  postgresql chromium wrk
+  postgresql chromium wrk procps
 )
 
 roamlog_missing_packages() {
@@ -56,6 +56,45 @@ roamlog_jobs() {
 # A heading for each stage of a script, with the time since the script started.
 roamlog_stage() {
   printf '\n==== %s (at %d s)\n' "$1" "$SECONDS"
+}
+
+# Runs "$@" (a function or command) as the background job NAME, at a lower priority than the
+# foreground, its output kept until roamlog_wait_background NAME shows it.
+declare -A roamlog_background_pids=()
+roamlog_background() {
+  local name=$1
+  shift
+  mkdir -p "${TMPDIR:-/tmp}/roamlog-jobs.$$"
+  ( renice -n 10 -p "$BASHPID" >/dev/null; "$@" ) >"${TMPDIR:-/tmp}/roamlog-jobs.$$/$name" 2>&1 &
+  roamlog_background_pids[$name]=$!
+}
+
+# Ends the background jobs still running, with everything they started (when a stage failed).
+roamlog_stop_background() {
+  local pid
+  for pid in "${roamlog_background_pids[@]}"; do
+    roamlog_kill_tree "$pid"
+  done
+}
+roamlog_kill_tree() {
+  local child
+  for child in $(pgrep -P "$1"); do
+    roamlog_kill_tree "$child"
+  done
+  kill "$1" 2>/dev/null || true
+}
+
+# Waits for the background job NAME, shows its output and fails when it failed.
+roamlog_wait_background() {
+  local name=$1 log="${TMPDIR:-/tmp}/roamlog-jobs.$$/$1" status=0
+  wait "${roamlog_background_pids[$name]}" || status=$?
+  unset "roamlog_background_pids[$name]"
+  cat "$log"
+  rm -f "$log"
+  if [ "$status" -ne 0 ]; then
+    echo "$name failed (exit status $status)" >&2
+    return "$status"
+  fi
 }
 
 # Runs each fuzz target for SECONDS from its corpus in fuzz/corpus, JOBS at a time. New inputs
