@@ -26,6 +26,10 @@ roamlog_install_shared(. data/help.html)
 roamlog_install_shared(. data/combos.ini RENAME combos.ini.default)
 roamlog_install_shared(atlas data/atlas/countries.tsv data/atlas/countries-50m.json data/atlas/cities.tsv
                        data/atlas/README)
+# The server draws the record browser's map from the countries and their shapes, of its own
+# package (share/roamlog-server/) so that it needs no part of the program's.
+install(FILES data/atlas/countries.tsv data/atlas/countries-50m.json data/atlas/README
+        DESTINATION share/roamlog-server/atlas COMPONENT server EXCLUDE_FROM_ALL)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   include(${CMAKE_CURRENT_LIST_DIR}/debian/Packaging.cmake)

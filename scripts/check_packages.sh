@@ -120,9 +120,14 @@ defaults=$(sed -n 's/^Environment=//p' "$root/roamlog-server/$unit")
 server_pid=$!
 address=$(timeout 30 tail -n +1 -f "$root/roamlog-server.log" | grep -m1 -o '127\.0\.0\.1:[0-9]*' || true)
 [ -n "$address" ] || fail "the server did not start: $(cat "$root/roamlog-server.log")"
-reply=$(timeout 10 bash -c "exec 3<>/dev/tcp/${address%:*}/${address#*:};
-  printf 'GET /roamlog/version.txt HTTP/1.0\r\nHost: %s\r\n\r\n' $address >&3; cat <&3" | tail -1)
+get() {
+  timeout 10 bash -c "exec 3<>/dev/tcp/${address%:*}/${address#*:};
+    printf 'GET %s HTTP/1.0\r\nHost: %s\r\n\r\n' '$1' $address >&3; cat <&3"
+}
+reply=$(get /roamlog/version.txt | tail -1)
 [ "$reply" = "${version//./}" ] || fail "the server's version file says '$reply'"
+# The record browser's map is drawn from the server package's own map data.
+get '/cgi-bin/roamlogdb.cgi?cmd=find' | grep -q '<svg' || fail "the record browser shows no map: $(cat "$root/server.log")"
 kill -TERM "$server_pid"
 wait "$server_pid" || fail "the server did not stop cleanly on SIGTERM"
 server_pid=""

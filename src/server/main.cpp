@@ -127,8 +127,9 @@ int serve(SharedRecordStore& store, const Arguments& arguments)
         return usage(u"--listen needs HOST:PORT, e.g. 127.0.0.1:8080"_s);
     listening.connectionsPerAddress = arguments.connectionsPerAddress;
     listening.requestSeconds = arguments.requestSeconds;
-    const QString atlasFolder = QDir(ProgramFolders::forExecutable(QCoreApplication::applicationDirPath()).shared)
-                                    .filePath(QLatin1String(AtlasData::kFolder));
+    const ProgramFolders folders = ProgramFolders::forExecutable(
+        QCoreApplication::applicationDirPath(), ProgramFolders::kServerSharedFolderBelowPrefix);
+    const QString atlasFolder = QDir(folders.shared).filePath(QLatin1String(AtlasData::kFolder));
     HttpService service(store, {arguments.currentVersion, arguments.publicUrl, arguments.threads, atlasFolder});
     HttpServer server(listening, [&service](HttpRequest request, HttpResponder respond) {
         service.handle(std::move(request), std::move(respond));

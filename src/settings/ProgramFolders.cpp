@@ -8,11 +8,11 @@
 #include <QStandardPaths>
 
 ProgramFolders ProgramFolders::locate(const QString& executableFolder, const QString& homeOverride,
-                                      const QString& userDataHome)
+                                      const QString& userDataHome, const char* sharedBelowPrefix)
 {
     const QDir executableDir(executableFolder);
-    const QString prefixShared = executableDir.absoluteFilePath(
-        QStringLiteral("../") + QLatin1String(kSharedFolderBelowPrefix));
+    const QString prefixShared =
+        executableDir.absoluteFilePath(QStringLiteral("../") + QLatin1String(sharedBelowPrefix));
     const bool system =
         executableDir.dirName() == QLatin1String("bin") && QFileInfo(prefixShared).isDir();
     ProgramFolders folders = single(executableDir.absolutePath());
@@ -25,10 +25,12 @@ ProgramFolders ProgramFolders::locate(const QString& executableFolder, const QSt
     return folders;
 }
 
-ProgramFolders ProgramFolders::forExecutable(const QString& executableFolder)
+ProgramFolders ProgramFolders::forExecutable(const QString& executableFolder,
+                                             const char* sharedBelowPrefix)
 {
     return locate(executableFolder, qEnvironmentVariable(kHomeVariable),
-                  QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+                  QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
+                  sharedBelowPrefix);
 }
 
 bool ProgramFolders::prepareData() const

@@ -11,6 +11,8 @@ struct ProgramFolders
 {
     static constexpr char kHomeVariable[] = "ROAMLOG_HOME";
     static constexpr char kSharedFolderBelowPrefix[] = "share/roamlog";
+    // The server's package has its own read-only files (the map data), beside the program's.
+    static constexpr char kServerSharedFolderBelowPrefix[] = "share/roamlog-server";
     static constexpr char kDataFolderBelowUserData[] = "Fenwary/Roamlog";
     static constexpr char kDefaultPickListsFile[] = "combos.ini.default";
 
@@ -18,11 +20,14 @@ struct ProgramFolders
     QString data;   // Roamlog.ppd, Roamlog.bak, combos.ini: the user's
 
     // The folders of a program whose executable is in executableFolder, for a ROAMLOG_HOME of
-    // homeOverride (empty: not set) and a user's data folder userDataHome.
+    // homeOverride (empty: not set) and a user's data folder userDataHome; a system install
+    // has its own files in sharedBelowPrefix.
     static ProgramFolders locate(const QString& executableFolder, const QString& homeOverride,
-                                 const QString& userDataHome);
+                                 const QString& userDataHome,
+                                 const char* sharedBelowPrefix = kSharedFolderBelowPrefix);
     // The same, with ROAMLOG_HOME and the user's data folder of this process.
-    static ProgramFolders forExecutable(const QString& executableFolder);
+    static ProgramFolders forExecutable(const QString& executableFolder,
+                                        const char* sharedBelowPrefix = kSharedFolderBelowPrefix);
     // Both in one folder, as a program of its own folder has them.
     static ProgramFolders single(const QString& folder) { return {folder, folder}; }
 
