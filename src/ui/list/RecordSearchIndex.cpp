@@ -49,11 +49,12 @@ void RecordSearchIndex::prepare()
     records.reserve(size_t(m_store.rowCount()));
     for (int row = 0; row < m_store.rowCount(); ++row)
         records.push_back(m_store.row(row));
-    m_preparing = std::async(std::launch::async, [records = std::move(records)] {
+    m_abandoned = std::make_shared<std::atomic<bool>>(false);
+    m_preparing = std::async(std::launch::async, [records = std::move(records), abandoned = m_abandoned] {
         std::vector<QString> texts;
         texts.reserve(records.size());
-        for (const TravelRecord& record : records)
-            texts.push_back(foldedText(record));
+        for (size_t row = 0; row < records.size() && !*abandoned; ++row)
+            texts.push_back(foldedText(records[row]));
         return texts;
     });
 }
@@ -106,8 +107,10 @@ void RecordSearchIndex::reordered(const std::vector<int>& newOrder)
 
 void RecordSearchIndex::reset()
 {
-    if (m_preparing.valid())
+    if (m_preparing.valid()) {
+        *m_abandoned = true;
         m_preparing.wait();
+    }
     m_preparing = {};
     m_built = false;
     m_texts.clear();

@@ -2,7 +2,9 @@
 
 #include <QString>
 
+#include <atomic>
 #include <future>
+#include <memory>
 #include <vector>
 
 class RecordStore;
@@ -44,4 +46,6 @@ private:
     bool m_built = false;
     std::vector<QString> m_texts;
     std::future<std::vector<QString>> m_preparing;
+    // Set when the rows being prepared were replaced, so that the preparation stops early.
+    std::shared_ptr<std::atomic<bool>> m_abandoned;
 };
