@@ -34,6 +34,7 @@ public:
     QTableView* table() const { return m_table; }
     QLabel* summary() const { return m_summary; }
     AtlasTracker* tracker() const { return m_tracker; }
+    AtlasLoader* loader() const { return m_loader; }
 
     // Whether a store row (0-based) is in the country, by its Country as typed.
     bool rowIsIn(int row, int country) const;
