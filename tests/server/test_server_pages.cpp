@@ -44,6 +44,7 @@ class ServerPagesTest : public QObject
     ServerUnderTest m_server;
     HeadlessBrowser m_browser;
     QString m_hostileId;
+    QString m_mappedId; // a record of the hostile spelling of France
 
     RenderedPage render(const QString& path) { return RenderedPage(m_browser.dumpDom(QUrl(m_server.baseUrl() + path))); }
     QStringList links(const RenderedPage& page, const QString& path, const QString& rel = {}) const
@@ -77,8 +78,8 @@ private slots:
                                      {RecordColumns::Country, u"France"_s}, {RecordColumns::Type, kAccent},
                                      {RecordColumns::DateVisited, u"05-14-2026"_s}});
         int mapped = 0; // for the map, with the hostile spelling of France shared most
-        for (const QString& country : {u"<France>'\""_s, u"<France>'\""_s, u"Ivory Coast"_s})
-            share(kAlias, {{RecordColumns::Place, u"Mapped %1"_s.arg(++mapped)}, {RecordColumns::Country, country}});
+        for (const QString& country : {u"Ivory Coast"_s, u"<France>'\""_s, u"<France>'\""_s})
+            m_mappedId = share(kAlias, {{RecordColumns::Place, u"Mapped %1"_s.arg(++mapped)}, {RecordColumns::Country, country}});
         for (int n = 1; n <= kPagedRecords; ++n)
             share({}, {{RecordColumns::Place, u"Pager %1"_s.arg(n, 3, 10, QLatin1Char('0'))},
                        {RecordColumns::Comments, u"paginationword"_s}});
@@ -166,6 +167,16 @@ private slots:
         const QSet<QString> onSecond = pagedPlacesIn(render(next.toString().mid(m_server.baseUrl().size())));
         QCOMPARE(pagedPlacesIn(firstPage).size() + onSecond.size(), kPagedRecords);
         QVERIFY2(!pagedPlacesIn(firstPage).intersects(onSecond), "a record shows on both pages");
+    }
+
+    // The map names each country (escaped) with its records, and follows a removal.
+    void mapCountsTheSharedRecords()
+    {
+        const auto find = [&] { return QString::fromUtf8(RawHttp::get(m_server.port(), "/cgi-bin/roamlogdb.cgi?cmd=find").body); };
+        for (const QString& title : {u"<title>France: 3 records</title>"_s, u"<title>C\u00f4te d&#39;Ivoire: 1 record</title>"_s})
+            QVERIFY2(find().contains(title), qPrintable(title));
+        m_server.admin({u"remove-record"_s, m_mappedId});
+        QVERIFY(find().contains(u"<title>France: 2 records</title>"_s));
     }
 };
 
