@@ -1,7 +1,5 @@
 #include "atlas/AtlasFigures.h"
 
-#include "atlas/NameKey.h"
-#include "store/TextFolding.h"
 
 #include <algorithm>
 
@@ -18,16 +16,15 @@ template <typename Map, typename Key> void addTo(Map& map, const Key& key, int b
 
 } // namespace
 
-void TallyTable::count(const QString& text, int step)
+void TallyTable::count(const TypedValue& value, int step)
 {
-    const QString key = TextFolding::fold(text);
-    Tally& tally = m_tallies[key];
+    Tally& tally = m_tallies[value.key];
     if (tally.records == 0)
-        tally.name = text;
+        tally.name = value.text;
     tally.records += step;
     m_total += step;
     if (tally.records <= 0)
-        m_tallies.remove(key);
+        m_tallies.remove(value.key);
 }
 
 std::vector<Tally> TallyTable::sorted() const
@@ -75,14 +72,14 @@ void AtlasFigures::count(const VisitFacts& facts, int step)
         addTo(m_years, facts.visited.year(), step);
     else
         m_undated += step;
-    m_types.count(facts.type, step);
-    m_satisfactions.count(facts.satisfaction, step);
+    m_types.count(*facts.type, step);
+    m_satisfactions.count(*facts.satisfaction, step);
     if (facts.country >= 0 && size_t(facts.country) < m_countries.size())
         countInCountry(m_countries[size_t(facts.country)], facts, step);
-    else if (facts.typedCountry.isEmpty())
+    else if (facts.typedCountry->key.isEmpty())
         m_withoutCountry += step;
     else
-        m_notOnMap.count(facts.typedCountry, step);
+        m_notOnMap.count(*facts.typedCountry, step);
 }
 
 void AtlasFigures::countInCountry(CountryFigures& country, const VisitFacts& facts, int step)
@@ -93,12 +90,12 @@ void AtlasFigures::countInCountry(CountryFigures& country, const VisitFacts& fac
     country.records += step;
     if (facts.visited.isValid())
         addTo(country.days, facts.visited.toJulianDay(), step);
-    if (facts.city.isEmpty())
+    if (facts.city->key.isEmpty())
         return;
-    const QString key = NameKey::of(facts.city);
+    const QString& key = facts.city->key;
     CityFigures& city = country.cities[key];
     if (city.records == 0) {
-        city.name = facts.city;
+        city.name = facts.city->text;
         city.place = facts.place;
         ++m_cities;
     }

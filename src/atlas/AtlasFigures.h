@@ -15,11 +15,11 @@ struct Tally
     int records = 0;
 };
 
-// Counts of texts that are one value when folded (TextFolding): "Hotel" and "hotel" are one.
+// Counts of texts that are one value by their key: "Hotel" and "hotel" are one.
 class TallyTable
 {
 public:
-    void count(const QString& text, int step);
+    void count(const TypedValue& value, int step);
     // Most records first, then by name.
     std::vector<Tally> sorted() const;
     int total() const { return m_total; }

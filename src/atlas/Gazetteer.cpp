@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 bool Gazetteer::load(const QString& path, QString* error)
 {
     QFile file(path);
@@ -15,63 +17,65 @@ bool Gazetteer::load(const QString& path, QString* error)
     return true;
 }
 
+Gazetteer::Fields Gazetteer::fieldsAt(qsizetype line) const
+{
+    const QByteArrayView text(m_text);
+    qsizetype end = m_text.indexOf('\n', line);
+    if (end < 0)
+        end = m_text.size();
+    const qsizetype name = line + 3;
+    const qsizetype latitude = m_text.indexOf('\t', name) + 1;
+    const qsizetype longitude = latitude > 0 ? m_text.indexOf('\t', latitude) + 1 : 0;
+    if (latitude <= 0 || longitude <= 0 || longitude > end)
+        return {};
+    return {text.sliced(name, latitude - 1 - name), text.sliced(latitude, longitude - 1 - latitude),
+            text.sliced(longitude, end - longitude).trimmed()};
+}
+
 void Gazetteer::parse(QByteArray text)
 {
     m_text = std::move(text);
-    m_lines.clear();
     m_places.clear();
     QByteArrayView lastCode;
-    std::vector<std::pair<qsizetype, qsizetype>>* ranges = nullptr;
+    std::vector<Entry>* entries = nullptr;
     for (qsizetype at = 0; at < m_text.size();) {
         qsizetype end = m_text.indexOf('\n', at);
         if (end < 0)
             end = m_text.size();
         const QByteArrayView line(m_text.constData() + at, end - at);
-        if (line.size() > 3 && line[2] == '\t' && !line.startsWith('#')) {
+        const Fields fields = line.size() > 3 && line[2] == '\t' && !line.startsWith('#') ? fieldsAt(at) : Fields{};
+        if (!fields.name.isEmpty()) {
             const QByteArrayView code = line.first(2);
-            // The file lists a country's places together: one range each, mostly.
             if (code != lastCode) {
-                ranges = &m_lines[QString::fromLatin1(code).toUpper()];
-                ranges->emplace_back(at, at);
+                entries = &m_places[QString::fromLatin1(code).toUpper()];
                 lastCode = code;
             }
-            ranges->back().second = end;
+            entries->push_back({qHash(NameKey::of(QString::fromUtf8(fields.name))), at});
         }
         at = end + 1;
     }
+    for (std::vector<Entry>& places : m_places)
+        std::sort(places.begin(), places.end());
 }
 
 std::optional<GeoPoint> Gazetteer::find(const QString& countryCode, const QString& name) const
 {
-    const QHash<QString, GeoPoint>& places = placesOf(countryCode);
-    const auto found = places.constFind(NameKey::of(name));
-    if (found == places.cend())
+    const auto country = m_places.constFind(countryCode);
+    if (country == m_places.cend())
         return std::nullopt;
-    return *found;
-}
-
-const QHash<QString, GeoPoint>& Gazetteer::placesOf(const QString& countryCode) const
-{
-    const auto known = m_places.constFind(countryCode);
-    if (known != m_places.cend())
-        return *known;
-    QHash<QString, GeoPoint>& places = m_places[countryCode];
-    for (const auto& [begin, end] : m_lines.value(countryCode)) {
-        for (qsizetype at = begin; at < end;) {
-            qsizetype lineEnd = m_text.indexOf('\n', at);
-            if (lineEnd < 0 || lineEnd > end)
-                lineEnd = end;
-            const QList<QByteArray> fields = m_text.sliced(at, lineEnd - at).split('\t');
-            at = lineEnd + 1;
-            bool latitudeOk = false;
-            bool longitudeOk = false;
-            const GeoPoint point{fields.value(2).toDouble(&latitudeOk), fields.value(3).trimmed().toDouble(&longitudeOk)};
-            if (fields.size() < 4 || !latitudeOk || !longitudeOk)
-                continue;
-            const QString key = NameKey::of(QString::fromUtf8(fields[1]));
-            if (!places.contains(key))
-                places.insert(key, point);
-        }
+    const QString key = NameKey::of(name);
+    const size_t hash = qHash(key);
+    // The entries of one hash in the file's order; a hash names the key, the line confirms it.
+    auto it = std::lower_bound(country->begin(), country->end(), Entry{hash, -1});
+    for (; it != country->end() && it->hash == hash; ++it) {
+        const Fields fields = fieldsAt(it->line);
+        if (NameKey::of(QString::fromUtf8(fields.name)) != key)
+            continue;
+        bool latitudeOk = false;
+        bool longitudeOk = false;
+        const GeoPoint point{fields.latitude.toDouble(&latitudeOk), fields.longitude.toDouble(&longitudeOk)};
+        if (latitudeOk && longitudeOk)
+            return point;
     }
-    return places;
+    return std::nullopt;
 }

@@ -7,14 +7,13 @@
 #include <QString>
 
 #include <optional>
-#include <utility>
 #include <vector>
 
 // The populated places of every country, read from cities.tsv (UTF-8, one place a line:
 // alpha-2 country code, name, latitude, longitude; "#" starts a comment). A place is found
-// by its name's NameKey within its country. Only the file is read at first; a country's
-// names are looked at when one of them is first asked for, so opening costs little and
-// memory grows with the countries visited only. Not to be shared between threads.
+// by its name's NameKey within its country. The file's text is kept as it is, with an index
+// of a few bytes a place (a hash of its key and where its line is), so that the whole world's
+// places take little memory; read only once made, so threads may share it.
 class Gazetteer
 {
 public:
@@ -26,10 +25,18 @@ public:
     std::optional<GeoPoint> find(const QString& countryCode, const QString& name) const;
 
 private:
-    const QHash<QString, GeoPoint>& placesOf(const QString& countryCode) const;
+    struct Entry
+    {
+        size_t hash;
+        qsizetype line;
+        bool operator<(const Entry& other) const { return hash != other.hash ? hash < other.hash : line < other.line; }
+    };
+    struct Fields
+    {
+        QByteArrayView name, latitude, longitude;
+    };
+    Fields fieldsAt(qsizetype line) const;
 
     QByteArray m_text;
-    // Where each country's lines are in the text: [begin, end) ranges.
-    QHash<QString, std::vector<std::pair<qsizetype, qsizetype>>> m_lines;
-    mutable QHash<QString, QHash<QString, GeoPoint>> m_places;
+    QHash<QString, std::vector<Entry>> m_places; // by country code, sorted
 };

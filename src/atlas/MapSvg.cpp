@@ -3,6 +3,7 @@
 #include "atlas/AtlasData.h"
 #include "atlas/MapProjection.h"
 #include "atlas/MapShading.h"
+#include "atlas/RingSimplifier.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,44 +29,6 @@ QString recordsText(int records)
     return records == 1 ? QStringLiteral("1 record") : QStringLiteral("%1 records").arg(records);
 }
 
-// The points of a ring that keep its shape within `tolerance` (Douglas and Peucker): a bend
-// smaller than that is left out.
-QList<QPointF> simplified(const QList<QPointF>& points, double tolerance)
-{
-    if (points.size() < 3)
-        return points;
-    std::vector<bool> keep(size_t(points.size()), false);
-    keep.front() = keep.back() = true;
-    std::vector<std::pair<qsizetype, qsizetype>> spans{{0, points.size() - 1}};
-    while (!spans.empty()) {
-        const auto [first, last] = spans.back();
-        spans.pop_back();
-        const QPointF a = points[first];
-        const QPointF d = points[last] - a;
-        const double length = std::hypot(d.x(), d.y());
-        double farthest = 0;
-        qsizetype at = -1;
-        for (qsizetype i = first + 1; i < last; ++i) {
-            const QPointF p = points[i] - a;
-            const double distance = length > 0 ? std::abs(d.x() * p.y() - d.y() * p.x()) / length : std::hypot(p.x(), p.y());
-            if (distance > farthest) {
-                farthest = distance;
-                at = i;
-            }
-        }
-        if (at >= 0 && farthest > tolerance) {
-            keep[size_t(at)] = true;
-            spans.push_back({first, at});
-            spans.push_back({at, last});
-        }
-    }
-    QList<QPointF> kept;
-    for (qsizetype i = 0; i < points.size(); ++i)
-        if (keep[size_t(i)])
-            kept.append(points[i]);
-    return kept;
-}
-
 // The path data of the rings at the scale, their bends within a step, rounded to the step and
 // written as moves from point to point (the shortest form); rings that come to less than a
 // triangle are left out, and a country left with none becomes a square of two steps.
@@ -82,7 +45,7 @@ QString pathOf(const CountryShape& shape, double scale, double step)
         QString part;
         int count = 0;
         double lastX = 0, lastY = 0;
-        for (const QPointF& point : simplified(points, step)) {
+        for (const QPointF& point : RingSimplifier::simplified(points, step)) {
             const double x = grid(point.x());
             const double y = grid(point.y());
             if (count > 0 && x == lastX && y == lastY)

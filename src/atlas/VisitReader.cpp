@@ -1,64 +1,93 @@
 #include "atlas/VisitReader.h"
 
 #include "atlas/AtlasData.h"
+#include "atlas/NameKey.h"
 #include "store/Cp1252.h"
 #include "store/RecordValues.h"
+#include "store/TextFolding.h"
 #include "store/TravelRecord.h"
 
-VisitReader::VisitReader(const AtlasData& data, const QLocale& locale) : m_data(data), m_locale(locale)
+namespace {
+
+// A key for looking up stored bytes without copying them; the hash copies it when it keeps it.
+QByteArray lookupKey(QByteArrayView bytes)
 {
+    return QByteArray::fromRawData(bytes.data(), bytes.size());
 }
+
+// Looks a value up by its bytes, making it with make() the first time.
+template <typename Value, typename Make> const Value& remembered(QHash<QByteArray, Value>& values, QByteArrayView bytes, Make make)
+{
+    const auto known = values.constFind(lookupKey(bytes));
+    if (known != values.cend())
+        return *known;
+    return *values.insert(bytes.toByteArray(), make());
+}
+
+} // namespace
+
+VisitReader::VisitReader(const AtlasData& data, const QLocale& locale) : m_data(data), m_locale(locale) {}
 
 VisitFacts VisitReader::read(const TravelRecord& record)
 {
     namespace Column = RecordColumns;
     VisitFacts facts;
-    const QByteArray country = record.fieldBytes(Column::Country).toByteArray();
+    const QByteArrayView country = record.fieldBytes(Column::Country);
     facts.country = countryOf(country);
     if (facts.country < 0)
-        facts.typedCountry = Cp1252::toUnicode(country).trimmed();
-    facts.city = record.field(Column::City).trimmed();
-    if (facts.country >= 0 && !facts.city.isEmpty())
-        facts.place = placeOf(facts.country, facts.city);
-    facts.visited = dateOf(record.fieldBytes(Column::DateVisited).toByteArray());
-    facts.type = record.field(Column::Type).trimmed();
-    facts.satisfaction = record.field(Column::Satisfaction).trimmed();
+        facts.typedCountry = named(country);
+    if (facts.country >= 0) {
+        const City& city = cityOf(facts.country, record.fieldBytes(Column::City));
+        facts.city = city.name;
+        facts.place = city.place;
+    } else {
+        facts.city = named(record.fieldBytes(Column::City));
+    }
+    facts.visited = dateOf(record.fieldBytes(Column::DateVisited));
+    facts.type = folded(record.fieldBytes(Column::Type));
+    facts.satisfaction = folded(record.fieldBytes(Column::Satisfaction));
     return facts;
 }
 
 int VisitReader::country(const TravelRecord& record)
 {
-    return countryOf(record.fieldBytes(RecordColumns::Country).toByteArray());
+    return countryOf(record.fieldBytes(RecordColumns::Country));
 }
 
-int VisitReader::countryOf(const QByteArray& typed)
+int VisitReader::countryOf(QByteArrayView typed)
 {
-    const auto known = m_countries.constFind(typed);
-    if (known != m_countries.cend())
-        return *known;
-    const int country = m_data.matcher ? m_data.matcher->match(Cp1252::toUnicode(typed)) : -1;
-    m_countries.insert(typed, country);
-    return country;
+    return remembered(m_countries, typed, [&] {
+        return m_data.matcher ? m_data.matcher->match(Cp1252::toUnicode(typed)) : -1;
+    });
 }
 
-std::optional<GeoPoint> VisitReader::placeOf(int country, const QString& city)
+const TypedValue* VisitReader::folded(QByteArrayView typed)
 {
-    const QString code = m_data.countries.at(country).code;
-    const QString key = code + u'\t' + city;
-    const auto known = m_places.constFind(key);
-    if (known != m_places.cend())
-        return *known;
-    const std::optional<GeoPoint> place = m_data.places.find(code, city);
-    m_places.insert(key, place);
-    return place;
+    return remembered(m_folded, typed, [&] {
+        const QString text = Cp1252::toUnicode(typed).trimmed();
+        return &m_values.emplace_back(TypedValue{text, TextFolding::fold(text)});
+    });
 }
 
-QDate VisitReader::dateOf(const QByteArray& typed)
+const TypedValue* VisitReader::named(QByteArrayView typed)
 {
-    const auto known = m_dates.constFind(typed);
-    if (known != m_dates.cend())
-        return *known;
-    const QDate date = RecordValues::dateFrom(Cp1252::toUnicode(typed), m_locale);
-    m_dates.insert(typed, date);
-    return date;
+    return remembered(m_named, typed, [&] {
+        const QString text = Cp1252::toUnicode(typed).trimmed();
+        return &m_values.emplace_back(TypedValue{text, NameKey::of(text)});
+    });
+}
+
+const VisitReader::City& VisitReader::cityOf(int country, QByteArrayView typed)
+{
+    return remembered(m_cities[country], typed, [&] {
+        City city{named(typed), std::nullopt};
+        if (!city.name->key.isEmpty())
+            city.place = m_data.places.find(m_data.countries.at(country).code, city.name->text);
+        return city;
+    });
+}
+
+QDate VisitReader::dateOf(QByteArrayView typed)
+{
+    return remembered(m_dates, typed, [&] { return RecordValues::dateFrom(Cp1252::toUnicode(typed), m_locale); });
 }

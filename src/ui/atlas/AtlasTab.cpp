@@ -68,6 +68,7 @@ AtlasTab::AtlasTab(RecordListModel* model, const RecordStore& store, const QStri
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->horizontalHeader()->setSectionResizeMode(CountryFiguresModel::CountryColumn, QHeaderView::Stretch);
     m_summary->setObjectName(QStringLiteral("AtlasSummary"));
     m_notOnMap->setObjectName(QStringLiteral("AtlasNotOnMap"));
@@ -78,6 +79,7 @@ AtlasTab::AtlasTab(RecordListModel* model, const RecordStore& store, const QStri
     m_save->setEnabled(false);
 
     auto* side = new QWidget;
+    side->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 60);
     auto* sideLayout = new QVBoxLayout(side);
     sideLayout->setContentsMargins(0, 0, 0, 0);
     sideLayout->addWidget(m_summary);
@@ -103,7 +105,10 @@ AtlasTab::AtlasTab(RecordListModel* model, const RecordStore& store, const QStri
         if (isVisible())
             showFigures();
     });
-    connect(m_map, &WorldMapView::countryActivated, this, &AtlasTab::countryChosen);
+    connect(m_map, &WorldMapView::countryActivated, this, [this](int country) {
+        if (m_tracker->isTracking())
+            emit countryChosen(country);
+    });
     connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
         emit countryChosen(m_countries->countryAt(m_sorted->mapToSource(index).row()));
     });
@@ -130,10 +135,6 @@ void AtlasTab::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     startLoading();
-    // The figures are first counted when the tab is first shown: the start of the program
-    // does not wait for them.
-    if (m_loader->data())
-        m_tracker->start(m_loader->data());
     if (m_stale)
         showFigures();
 }
@@ -146,8 +147,9 @@ void AtlasTab::dataLoaded()
     }
     m_map->setData(m_loader->data().get());
     m_save->setEnabled(true);
-    if (isVisible())
-        m_tracker->start(m_loader->data());
+    // The records are counted on a worker thread from now on, so that the tab is ready when
+    // it is first opened.
+    m_tracker->start(m_loader->data());
 }
 
 void AtlasTab::showFigures()

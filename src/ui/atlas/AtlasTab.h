@@ -19,7 +19,8 @@ class WorldMapView;
 // visited countries stands beside it under "N countries, M cities, K records", and the charts
 // of records by year, Type and Satisfaction run below. It follows every change of the record
 // list at once. A double-click on a country, on the map or in the table, asks for that
-// country's records in the View tab. The map data is read on a worker thread from the start.
+// country's records in the View tab. The map data is read, and the records counted, on worker
+// threads from the start.
 class AtlasTab : public QWidget
 {
     Q_OBJECT

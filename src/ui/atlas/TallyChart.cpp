@@ -30,6 +30,7 @@ TallyChart::TallyChart(const QString& title, QWidget* parent)
     view->setAccessibleName(title);
     m_text->setObjectName(QStringLiteral("ChartText"));
     m_text->setWordWrap(true);
+    m_text->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     m_text->setTextFormat(Qt::PlainText);
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_text->setFocusPolicy(Qt::TabFocus);
@@ -43,20 +44,31 @@ void TallyChart::setBars(const Bars& bars)
 {
     if (bars == m_bars)
         return;
-    m_bars = bars;
     QStringList names;
-    auto* set = new QBarSet(m_chart->title());
     int most = 0;
     for (const auto& [name, records] : bars) {
         names << name;
-        *set << records;
         most = std::max(most, records);
     }
-    m_series->clear();
-    m_series->append(set);
-    m_categories->setCategories(names);
+    // The same bars with other numbers are changed in place, which is much quicker for a chart
+    // than new ones.
+    QBarSet* set = m_series->count() == 1 ? m_series->barSets().first() : nullptr;
+    if (set && names == m_categories->categories()) {
+        for (qsizetype i = 0; i < bars.size(); ++i)
+            if (bars[i].second != m_bars[i].second)
+                set->replace(int(i), bars[i].second);
+    } else {
+        set = new QBarSet(m_chart->title());
+        for (const auto& bar : bars)
+            *set << bar.second;
+        m_series->clear();
+        m_series->append(set);
+        m_categories->setCategories(names);
+    }
+    m_bars = bars;
     m_values->setRange(0, std::max(1, most));
     m_text->setText(text());
+    m_text->setToolTip(text());
     m_text->setAccessibleName(m_chart->title() + QStringLiteral(": ") + text());
 }
 

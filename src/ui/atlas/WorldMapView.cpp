@@ -4,6 +4,7 @@
 #include "atlas/AtlasFigures.h"
 #include "atlas/MapProjection.h"
 #include "atlas/MapShading.h"
+#include "atlas/RingSimplifier.h"
 
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -16,8 +17,8 @@
 
 namespace {
 
-// How far apart, in map units, the points kept at each level of detail are at least.
-constexpr double kTolerances[] = {0.4, 0.1, 0.025, 0};
+// How far, in map units, the outlines of each level of detail may stray from the true ones.
+constexpr double kTolerances[] = {0.12, 0.03, 0.008, 0};
 constexpr double kMostZoom = 200;
 constexpr double kZoomStep = 1.25;
 
@@ -26,12 +27,10 @@ QPainterPath pathOf(const CountryShape& shape, double tolerance)
     QPainterPath path;
     path.setFillRule(Qt::OddEvenFill);
     for (const QList<QPointF>& ring : shape.rings) {
-        QPolygonF kept;
-        for (const QPointF& lonLat : ring) {
-            const QPointF point = MapProjection::toMap(lonLat);
-            if (kept.isEmpty() || (std::abs(point.x() - kept.last().x()) + std::abs(point.y() - kept.last().y())) >= tolerance)
-                kept.append(point);
-        }
+        QList<QPointF> points;
+        for (const QPointF& lonLat : ring)
+            points.append(MapProjection::toMap(lonLat));
+        const QPolygonF kept(tolerance > 0 ? RingSimplifier::simplified(points, tolerance) : points);
         if (kept.size() >= 3)
             path.addPolygon(kept);
     }
@@ -41,6 +40,22 @@ QPainterPath pathOf(const CountryShape& shape, double tolerance)
 QColor colourOf(unsigned rgb)
 {
     return QColor::fromRgb(QRgb(0xff000000u | rgb));
+}
+
+// A city's dot, drawn once: thousands of them are then copied, not each drawn as a circle.
+const QImage& cityDot()
+{
+    static const QImage dot = [] {
+        QImage image(7, 7, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(Qt::white, 0.8));
+        painter.setBrush(colourOf(MapShading::kCityDot));
+        painter.drawEllipse(QPointF(3.5, 3.5), 2.8, 2.8);
+        return image;
+    }();
+    return dot;
 }
 
 } // namespace
@@ -139,9 +154,9 @@ void WorldMapView::viewChanged()
 
 int WorldMapView::levelFor(double scale) const
 {
-    // The coarsest level whose dropped bends stay within about half a pixel.
+    // The coarsest level whose dropped bends stay within a pixel, which no eye tells apart.
     for (int level = 0; level < kLevels - 1; ++level)
-        if (kTolerances[level] * scale <= 0.6)
+        if (kTolerances[level] * scale <= 0.75)
             return level;
     return kLevels - 1;
 }
@@ -195,11 +210,10 @@ void WorldMapView::paintMap(QPainter& painter, const QSize& size) const
         painter.drawPath(m_outlines[i].paths[level]);
     }
     painter.restore();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(Qt::white, 0.8));
-    painter.setBrush(colourOf(MapShading::kCityDot));
+    const QImage& dot = cityDot();
+    const QPointF centre(dot.width() / 2.0, dot.height() / 2.0);
     for (const QPointF& place : m_places)
-        painter.drawEllipse(m_origin + place * m_scale, 2.5, 2.5);
+        painter.drawImage(m_origin + place * m_scale - centre, dot);
     paintKey(painter, size, m_most);
 }
 

@@ -94,6 +94,7 @@ void RecordListModel::insertRecord(int row, TravelRecord record)
 
 StoreResult RecordListModel::replaceRecord(int row, TravelRecord record)
 {
+    emit recordAboutToBeReplaced(row);
     const StoreResult result = m_store.replaceRow(row, std::move(record));
     if (result) {
         m_search.rowChanged(row);

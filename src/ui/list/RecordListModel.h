@@ -48,6 +48,11 @@ public:
     void resetWith(const std::function<void()>& change);
     bool searchTextsPrepared() const { return m_search.isPrepared(); }
 
+signals:
+    // Before replaceRecord changes a row, for those who count what the record held; its
+    // dataChanged follows when the replacement was stored.
+    void recordAboutToBeReplaced(int row);
+
 private:
     RecordStore& m_store;
     // Prepared after each load (or built by the first search), then kept in step with every
