@@ -5,6 +5,8 @@
 // ROAMLOG_BENCH_SEARCH_DB to a file name to keep it and reuse it in later runs, or to a
 // postgresql:// address (of an empty database, filled on the first run) to measure that.
 #include "GeneratedLog.h"
+#include "server/CountryMap.h"
+#include "server/Pages.h"
 #include "server/SharedRecordStore.h"
 
 #include <QCoreApplication>
@@ -159,6 +161,33 @@ void BM_AllByPlace(benchmark::State& state) { runSearch(state, search({}, {}, So
 void BM_AllByDatePage100(benchmark::State& state) { runSearch(state, search({}, {}, Sort::DateVisited, 100)); }
 void BM_SearchPage100ByCountry(benchmark::State& state) { runSearch(state, search(u"quiet"_s, {}, Sort::Country, 100)); }
 
+// The find page as the server answers cmd=find: the first page of every record, the shared
+// records of each Country value and the world map of them, in the page's HTML. 0: the map as
+// the last request had it; 1: a map of other numbers each time, drawn anew.
+void BM_FindPageWithMap(benchmark::State& state)
+{
+    SharedRecordStore* records = store();
+    QString error;
+    static const std::unique_ptr<CountryMap> map = CountryMap::load(QStringLiteral(ROAMLOG_ATLAS_DATA), &error);
+    if (!records || !map) {
+        state.SkipWithError("no database or no map data");
+        return;
+    }
+    const RecordSearch all = search({}, {}, Sort::Place);
+    qint64 more = 0;
+    for (auto _ : state) {
+        const ResultPage<SharedRecord> page = records->findRecords(all);
+        auto counts = records->countryCounts();
+        if (page.failed || !counts || counts->isEmpty()) {
+            state.SkipWithError("the search failed");
+            return;
+        }
+        if (state.range(0) == 1)
+            counts->first().second += ++more;
+        benchmark::DoNotOptimize(Pages::recordList(all, page, map->svg(*counts)));
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_SearchRareWord)->Unit(benchmark::kMillisecond);
@@ -173,6 +202,7 @@ BENCHMARK(BM_NoSuchSatisfactionByCity)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AllByPlace)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AllByDatePage100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchPage100ByCountry)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindPageWithMap)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
