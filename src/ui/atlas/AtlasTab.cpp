@@ -79,7 +79,7 @@ AtlasTab::AtlasTab(RecordListModel* model, const RecordStore& store, const QStri
     m_save->setEnabled(false);
 
     auto* side = new QWidget;
-    side->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 60);
+    side->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 40);
     auto* sideLayout = new QVBoxLayout(side);
     sideLayout->setContentsMargins(0, 0, 0, 0);
     sideLayout->addWidget(m_summary);

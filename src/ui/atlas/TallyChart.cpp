@@ -26,7 +26,7 @@ TallyChart::TallyChart(const QString& title, QWidget* parent)
     m_values->setLabelFormat(QStringLiteral("%d"));
     auto* view = new QChartView(m_chart, this);
     view->setRenderHint(QPainter::Antialiasing);
-    view->setMinimumHeight(150);
+    view->setMinimumHeight(120);
     view->setAccessibleName(title);
     m_text->setObjectName(QStringLiteral("ChartText"));
     m_text->setWordWrap(true);

@@ -68,7 +68,7 @@ WorldMapView::WorldMapView(QWidget* parent) : QWidget(parent)
                                             "arrows pan, 0 shows the whole world; double-click a country for its records."));
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(false);
-    setMinimumSize(360, 180);
+    setMinimumSize(240, 120);
 }
 
 void WorldMapView::setData(const AtlasData* atlas)
