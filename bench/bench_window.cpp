@@ -2,10 +2,12 @@
 // paint after the load, a header click until the sorted list is painted, a click that shows a
 // record in the form, Replace / Remove with the rewrite of the whole file, and keystrokes in
 // the search box.
-// Also reports the resident memory.
+// Also reports the resident memory, and the time the pick lists take to load at start with the
+// shipped combos.ini and with one of 10,000 more entries.
 #include "GeneratedLog.h"
 #include "settings/ProgramValues.h"
 #include "store/DatabaseFile.h"
+#include "store/PickLists.h"
 #include "store/RecordColumns.h"
 #include "store/RecordTable.h"
 #include "ui/entry/EntryCommands.h"
@@ -240,6 +242,41 @@ void BM_SearchTextsPreparedAfterLoad(benchmark::State& state)
     }
 }
 
+// A window's start with the shipped pick lists (Arg 0), with 10,000 more countries (1) or with
+// 10,000 more entries spread over the seven lists (2): a new window shown, the lists read from
+// the file and put into the boxes, and the Edit tab painted, as at start. The difference
+// between the arguments is what the longer lists cost.
+void BM_StartWithPickLists(benchmark::State& state)
+{
+    QFile shipped(QStringLiteral(ROAMLOG_COMBOS_PATH));
+    if (!shipped.open(QIODevice::ReadOnly))
+        qFatal("cannot read the shipped pick lists");
+    QByteArray content = shipped.readAll();
+    static const char* const kSections[] = {"Ph code", "Type", "Reservation", "Satisfaction", "Cost", "Requirements", "Posted"};
+    for (int i = 0; state.range(0) > 0 && i < 10000; ++i) {
+        const int section = state.range(0) == 1 ? 0 : i % 7;
+        content += QByteArray("[") + kSections[section] + "]\r\n" + (section == 0 ? "99 " : "") + "Entry " +
+                   QByteArray::number(i) + "\r\n";
+    }
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QLatin1String(PickLists::kFileName)));
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        qFatal("cannot write the pick lists");
+    file.close();
+    for (auto _ : state) {
+        FrmScrn window(ProgramValues::forFolder(dir.path()), [](const QUrl&) { return true; });
+        window.show();
+        window.LoadPickLists(LoadPickLists(file.fileName()));
+        window.ssTab1()->setCurrentIndex(FrmScrn::EditTab);
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(window.grab());
+        state.PauseTiming();
+        window.close();
+        state.ResumeTiming();
+    }
+    state.counters["countries"] = double(parsePickLists(content).telephoneCodes.size());
+}
+
 void BM_ResidentMemory(benchmark::State& state)
 {
     fixture();
@@ -267,6 +304,7 @@ BENCHMARK(BM_Remove)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchKeystroke)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstSearchAfterLoad)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchTextsPreparedAfterLoad)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartWithPickLists)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ResidentMemory)->Iterations(1);
 
 int main(int argc, char** argv)
