@@ -48,13 +48,17 @@ class TestSharedFolder : public QObject
     Q_OBJECT
 
 private slots:
-    // A second window on the folder says whose it is: opened read-only it saves nothing and
-    // says why; not opened, it closes. The first window goes on saving.
+    // The first window is the folder's writer: it removes what a killed rewrite left, never a
+    // copy of the user's. A second window says whose the folder is: opened read-only it saves
+    // nothing and says why; not opened, it closes. The first window goes on saving.
     void secondWindowIsReadOnly()
     {
         TestFolder folder;
         writeDatabase(folder, {record({{Place, u"Alpha"_s}})});
+        const QString copy = folder.filePath(u"Roamlog.ppd.backup"_s), leftover = folder.filePath(u"Roamlog.ppd.roamlog-tmp-7-abcdefgh"_s);
+        QVERIFY(folder.write(u"Roamlog.ppd.backup"_s, "mine") && folder.write(u"Roamlog.ppd.roamlog-tmp-7-abcdefgh"_s, "x"));
         WindowUnderTest first(folder);
+        QVERIFY(QFile::exists(copy) && !QFile::exists(leftover)); // the user's copy stays
         auto asked = std::make_unique<MessageCatcher>(QMessageBox::Open);
         WindowUnderTest second(folder);
         QCOMPARE(asked->count(), 1);
