@@ -48,4 +48,29 @@ Outcome run(const QString& program, const QStringList& arguments, qint64 fileSiz
     return outcome;
 }
 
+ThisProcess::ThisProcess(qint64 fileSizeLimit)
+{
+#ifdef Q_OS_UNIX
+    struct rlimit limit;
+    if (::getrlimit(RLIMIT_FSIZE, &limit) != 0)
+        return;
+    m_previous = quint64(limit.rlim_cur);
+    limit.rlim_cur = rlim_t(fileSizeLimit);
+    m_set = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+#else
+    Q_UNUSED(fileSizeLimit);
+#endif
+}
+
+ThisProcess::~ThisProcess()
+{
+#ifdef Q_OS_UNIX
+    struct rlimit limit;
+    if (!m_set || ::getrlimit(RLIMIT_FSIZE, &limit) != 0)
+        return;
+    limit.rlim_cur = rlim_t(m_previous);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+#endif
+}
+
 } // namespace LimitedProcess

@@ -23,4 +23,19 @@ bool supported();
 
 Outcome run(const QString& program, const QStringList& arguments, qint64 fileSizeLimit);
 
+// The same limit on this process while it lives (the soft limit only, so that it can be lifted
+// again). A process that does not ignore SIGXFSZ ends at the first write past it.
+class ThisProcess
+{
+public:
+    explicit ThisProcess(qint64 fileSizeLimit);
+    ~ThisProcess();
+    ThisProcess(const ThisProcess&) = delete;
+    ThisProcess& operator=(const ThisProcess&) = delete;
+
+private:
+    bool m_set = false;
+    quint64 m_previous = 0;
+};
+
 } // namespace LimitedProcess
