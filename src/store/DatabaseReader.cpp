@@ -12,7 +12,7 @@
 
 namespace {
 
-const QByteArrayView kKey(LineCodec::kApplicationTitle);
+const QByteArrayView kRecordKey(LineCodec::kApplicationTitle);
 constexpr QByteArrayView kByteOrderMark = DatabaseReader::kByteOrderMark;
 constexpr qsizetype kMarkLength = kByteOrderMark.size();
 // Large enough that a read costs little per byte, small enough to stay in the cache.
@@ -69,7 +69,7 @@ void parseLine(QByteArrayView line, Lines& lines, LoadReport& report)
     QByteArray decoded;
     QByteArray& buffer = lines.table ? decoded : lines.scratch;
     TravelRecord::LineKind kind = TravelRecord::LineKind::NoField;
-    if (LineCodec::decodeBytes(line, kKey, &buffer)) {
+    if (LineCodec::decodeBytes(line, kRecordKey, &buffer)) {
         if (!lines.table) {
             kind = TravelRecord::kindOfDecodedLine(buffer);
         } else if (bool complete = false;
@@ -100,7 +100,7 @@ void parseLines(QByteArrayView text, Lines& lines, LoadReport& report)
     }
 }
 
-QString describe(const QString& what, const QFile& file)
+QString readFailure(const QString& what, const QFile& file)
 {
     return QStringLiteral("%1 \"%2\": %3")
         .arg(what, QDir::toNativeSeparators(file.fileName()), file.errorString());
@@ -122,7 +122,7 @@ void readRange(QFile& file, qint64 end, Lines& lines, LoadReport& report)
         const qint64 wanted = std::min<qint64>(buffer.size() - filled, remaining);
         const qint64 got = wanted > 0 ? file.read(buffer.data() + filled, wanted) : 0;
         if (got < 0) {
-            report.readError = describe(QStringLiteral("Cannot read"), file);
+            report.readError = readFailure(QStringLiteral("Cannot read"), file);
             return;
         }
         filled += got;
@@ -172,7 +172,7 @@ void read(const QString& path, RecordTable* table, LoadReport& report)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        report.readError = describe(QStringLiteral("Cannot open"), file);
+        report.readError = readFailure(QStringLiteral("Cannot open"), file);
         return;
     }
     const qint64 size = file.size();
@@ -187,7 +187,7 @@ void read(const QString& path, RecordTable* table, LoadReport& report)
         if (file.seek(0))
             readRange(file, -1, lines, report);
         else
-            report.readError = describe(QStringLiteral("Cannot read"), file);
+            report.readError = readFailure(QStringLiteral("Cannot read"), file);
         return;
     }
     // The second half, to the file's end, on a handle of its own.
@@ -196,7 +196,7 @@ void read(const QString& path, RecordTable* table, LoadReport& report)
     std::thread worker([&] {
         QFile rest(path);
         if (!rest.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || !rest.seek(split)) {
-            secondReport.readError = describe(QStringLiteral("Cannot read"), rest);
+            secondReport.readError = readFailure(QStringLiteral("Cannot read"), rest);
             return;
         }
         Lines restLines{table ? &second : nullptr, {}};
@@ -209,7 +209,7 @@ void read(const QString& path, RecordTable* table, LoadReport& report)
     if (file.seek(0))
         readRange(file, split, lines, report);
     else
-        report.readError = describe(QStringLiteral("Cannot read"), file);
+        report.readError = readFailure(QStringLiteral("Cannot read"), file);
     worker.join();
     join(table, report, std::move(second), secondReport);
 }
