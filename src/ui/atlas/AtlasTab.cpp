@@ -100,11 +100,9 @@ AtlasTab::AtlasTab(RecordListModel* model, const RecordStore& store, const QStri
     layout->addLayout(charts, 1);
 
     connect(m_loader, &AtlasLoader::loaded, this, &AtlasTab::dataLoaded);
-    connect(m_tracker, &AtlasTracker::changed, this, [this] {
-        m_stale = true;
-        if (isVisible())
-            showFigures();
-    });
+    // Also while the tab is hidden: the map and the table hold the figures, which a count of
+    // the whole list replaces.
+    connect(m_tracker, &AtlasTracker::changed, this, &AtlasTab::showFigures);
     connect(m_map, &WorldMapView::countryActivated, this, [this](int country) {
         if (m_tracker->isTracking())
             emit countryChosen(country);
@@ -135,8 +133,6 @@ void AtlasTab::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     startLoading();
-    if (m_stale)
-        showFigures();
 }
 
 void AtlasTab::dataLoaded()
@@ -156,7 +152,6 @@ void AtlasTab::showFigures()
 {
     if (!m_tracker->isTracking())
         return;
-    m_stale = false;
     const AtlasFigures& figures = m_tracker->figures();
     m_map->setFigures(&figures);
     m_countries->show(&figures, &m_tracker->data());

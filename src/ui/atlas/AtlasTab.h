@@ -64,5 +64,4 @@ private:
     TallyChart* m_years;
     TallyChart* m_types;
     TallyChart* m_satisfactions;
-    bool m_stale = true;
 };
