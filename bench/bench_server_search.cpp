@@ -1,5 +1,7 @@
 // The record browser's search over 1,000,000 shared records in an SQLite file: words in
-// place, city and comments, the country filter and each sort. Target: under 50 ms a search.
+// place, city and comments, the filters and each sort, pages up to the 100th. Target: at most
+// 10 ms a search, whatever it asks. It also reports how long the index in memory takes to
+// read and how much memory it takes.
 //
 // The database is generated once per run (about two minutes) in a temporary folder; set
 // ROAMLOG_BENCH_SEARCH_DB to a file name to keep it and reuse it in later runs, or to a
@@ -10,11 +12,16 @@
 #include "server/SharedRecordStore.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <ctime>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -47,6 +54,17 @@ bool fill(SharedRecordStore& store)
     return true;
 }
 
+// The memory the process has taken from the heap (glibc); 0 elsewhere. Not its resident
+// size, which also counts the pages of the database file read through its mapping.
+qint64 heapKilobytes()
+{
+#ifdef __GLIBC__
+    return qint64(mallinfo2().uordblks / 1024);
+#else
+    return 0;
+#endif
+}
+
 // One store for every benchmark of the run, opened by the first and closed by main: a
 // store left to the program's exit would outlive the SQL module's own registry of
 // connections, and closing it then crashes.
@@ -77,8 +95,15 @@ SharedRecordStore* store()
         return nullptr;
     }
     // As the server does before it takes requests.
-    if (!candidate->prepareSearches())
-        std::fprintf(stderr, "the sort keys could not be read: searches go without them\n");
+    const qint64 before = heapKilobytes();
+    QElapsedTimer clock;
+    clock.start();
+    if (!candidate->prepareSearches()) {
+        std::fprintf(stderr, "the search index could not be read\n");
+        return nullptr;
+    }
+    std::fprintf(stderr, "search index read in %lld ms, %lld MB\n", static_cast<long long>(clock.elapsed()),
+                 static_cast<long long>((heapKilobytes() - before) / 1024));
     g_opened->store = std::move(candidate);
     return g_opened->store.get();
 }
@@ -91,6 +116,14 @@ void runSearch(benchmark::State& state, const RecordSearch& search)
         return;
     }
     qsizetype rows = 0;
+    // The search runs on a thread of the store's pool: the process's processor time is what
+    // it costs, not the benchmark thread's.
+    const auto processTime = [] {
+        timespec now{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+        return double(now.tv_sec) * 1e6 + double(now.tv_nsec) / 1e3;
+    };
+    const double started = processTime();
     for (auto _ : state) {
         const ResultPage<SharedRecord> page = records->findRecords(search);
         if (page.failed) {
@@ -101,6 +134,7 @@ void runSearch(benchmark::State& state, const RecordSearch& search)
         benchmark::DoNotOptimize(page.rows.constData());
     }
     state.counters["rows"] = double(rows);
+    state.counters["cpu_us"] = (processTime() - started) / double(state.iterations());
 }
 
 RecordSearch search(const QString& words, const QString& country, RecordSearch::Sort sort, int page = 0)
@@ -160,6 +194,24 @@ void BM_NoSuchSatisfactionByCity(benchmark::State& state)
 void BM_AllByPlace(benchmark::State& state) { runSearch(state, search({}, {}, Sort::Place)); }
 void BM_AllByDatePage100(benchmark::State& state) { runSearch(state, search({}, {}, Sort::DateVisited, 100)); }
 void BM_SearchPage100ByCountry(benchmark::State& state) { runSearch(state, search(u"quiet"_s, {}, Sort::Country, 100)); }
+// The word that most records hold, as a visitor asks for it, and its 100th page by date.
+void BM_CommonWordByPlace(benchmark::State& state) { runSearch(state, search(u"the"_s, {}, Sort::Place)); }
+void BM_CommonWordPage100ByDate(benchmark::State& state)
+{
+    runSearch(state, search(u"the"_s, {}, Sort::DateVisited, 100));
+}
+// A single letter: every word that begins with it, hundreds of thousands of records.
+void BM_OneLetterByCity(benchmark::State& state) { runSearch(state, search(u"b"_s, {}, Sort::City)); }
+// Two words that few records hold together, though many hold each.
+void BM_TwoWordsSeldomTogether(benchmark::State& state) { runSearch(state, search(u"cash terrace"_s, {}, Sort::Place)); }
+// Three filters that few records pass together, by date, on the 100th page.
+void BM_ThreeFiltersPage100(benchmark::State& state)
+{
+    RecordSearch s = search({}, u"Denmark"_s, Sort::DateVisited, 100);
+    s.type = u"Inn"_s;
+    s.satisfaction = u"Poor"_s;
+    runSearch(state, s);
+}
 
 // The find page as the server answers cmd=find: the first page of every record, the shared
 // records of each Country value and the world map of them, in the page's HTML. 0: the map as
@@ -203,6 +255,11 @@ BENCHMARK(BM_AllByPlace)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AllByDatePage100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchPage100ByCountry)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindPageWithMap)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CommonWordByPlace)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CommonWordPage100ByDate)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OneLetterByCity)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TwoWordsSeldomTogether)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ThreeFiltersPage100)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {

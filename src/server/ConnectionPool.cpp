@@ -32,11 +32,14 @@ bool ConnectionPool::hand(const Work& work, bool again)
         for (int i = 0; i < m_size; ++i)
             m_threads.emplace_back([this, connection = m_name + QString::number(i)] { serve(connection); });
     });
-    Task task{work, again, false, false, {}};
-    std::unique_lock guard(m_lock);
-    m_tasks.push_back(&task);
+    Task task{work, again, {}, {}, false, false};
+    {
+        std::lock_guard guard(m_lock);
+        m_tasks.push_back(&task);
+    }
     m_wake.notify_one();
-    task.finished.wait(guard, [&] { return task.done; });
+    std::unique_lock waiting(task.lock);
+    task.finished.wait(waiting, [&] { return task.done; });
     return task.ok;
 }
 
@@ -54,7 +57,8 @@ void ConnectionPool::serve(const QString& name)
             m_tasks.pop_front();
             guard.unlock();
             const bool ok = perform(m_address, statements, *task);
-            guard.lock();
+            // Woken under the task's lock: the task is the caller's, gone once it sees done.
+            std::lock_guard answer(task->lock);
             task->ok = ok;
             task->done = true;
             task->finished.notify_one();

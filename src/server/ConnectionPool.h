@@ -39,13 +39,16 @@ public:
     bool write(const Work& work);
 
 private:
+    // Waited for under a lock of its own, not the pool's: the pool's lock is held only to take
+    // work from the queue.
     struct Task
     {
         const Work& work;
         bool again;
+        std::mutex lock;
+        std::condition_variable finished;
         bool done = false;
         bool ok = false;
-        std::condition_variable finished; // woken alone: dozens may be waiting for theirs
     };
 
     bool hand(const Work& work, bool again);

@@ -15,6 +15,7 @@ QSqlQuery& PreparedStatements::run(const QString& sql, const QVariantList& value
     auto found = m_queries.find(sql);
     if (found == m_queries.end()) {
         QSqlQuery query(m_db);
+        query.setForwardOnly(true); // rows are read once, in order: the driver need not keep them
         if (!query.prepare(sql)) {
             *ok = false;
             m_lastError = query.lastError().text();

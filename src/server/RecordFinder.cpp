@@ -9,12 +9,12 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // One statement for every page, prepared once: seqs that a short page lacks are bound as -1.
-QString pageStatement()
+QString pageStatement(const SqlDialect& dialect)
 {
     QStringList marks;
     for (int i = 0; i < RecordSearch::kPageSize; ++i)
         marks << u"?"_s;
-    return u"SELECT %1, seq FROM records WHERE seq IN (%2)"_s.arg(SharedRecordRow::columns(), marks.join(u','));
+    return u"SELECT %1, seq FROM records WHERE seq IN (%2)"_s.arg(SharedRecordRow::columns(dialect), marks.join(u','));
 }
 
 } // namespace
@@ -44,7 +44,9 @@ std::optional<QList<SharedRecord>> RecordFinder::rowsOf(const QList<qint64>& seq
 {
     if (seqs.isEmpty())
         return QList<SharedRecord>();
-    static const QString kStatement = pageStatement();
+    static const QString kStatements[] = {pageStatement(SqlDialect(SqlDialect::Engine::Sqlite)),
+                                          pageStatement(SqlDialect(SqlDialect::Engine::Postgres))};
+    const QString& statement = kStatements[m_dialect.engine() == SqlDialect::Engine::Sqlite ? 0 : 1];
     QVariantList values(RecordSearch::kPageSize, qint64(-1));
     QHash<qint64, qsizetype> position;
     for (qsizetype i = 0; i < seqs.size(); ++i) {
@@ -52,7 +54,7 @@ std::optional<QList<SharedRecord>> RecordFinder::rowsOf(const QList<qint64>& seq
         position.insert(seqs[i], i);
     }
     bool ok = false;
-    QSqlQuery& query = m_db.run(kStatement, values, &ok);
+    QSqlQuery& query = m_db.run(statement, values, &ok);
     QList<SharedRecord> rows(seqs.size());
     qsizetype read = 0;
     const int seqColumn = 5;

@@ -12,7 +12,10 @@
 class RecordFinder
 {
 public:
-    RecordFinder(PreparedStatements& db, SearchIndex& index) : m_db(db), m_index(index) {}
+    RecordFinder(PreparedStatements& db, const SqlDialect& dialect, SearchIndex& index)
+        : m_db(db), m_dialect(dialect), m_index(index)
+    {
+    }
 
     ResultPage<SharedRecord> find(const RecordSearch& search);
 
@@ -22,5 +25,6 @@ private:
     std::optional<QList<SharedRecord>> rowsOf(const QList<qint64>& seqs, bool* failed);
 
     PreparedStatements& m_db;
+    const SqlDialect& m_dialect;
     SearchIndex& m_index;
 };

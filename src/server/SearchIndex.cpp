@@ -16,11 +16,36 @@ constexpr int kRowsAtOnce = 65536;
 
 } // namespace
 
+SearchIndex::SearchIndex(const SqlDialect& dialect)
+{
+    QStringList columns;
+    for (const QString& column : {u"place"_s, u"city"_s, u"country"_s, u"date_key"_s, u"type"_s, u"satisfaction"_s,
+                                  u"search_text"_s})
+        columns << dialect.utf8Bytes(column);
+    m_additions = u"SELECT seq, %1 FROM records WHERE seq > ? ORDER BY seq LIMIT ?"_s.arg(columns.join(u", "_s));
+}
+
 bool SearchIndex::update(PreparedStatements& db)
 {
-    std::lock_guard updating(m_updating);
+    // A search must see every record committed before it began, and so does every read of
+    // the table begun after it began: while one read is under way, the searches that come
+    // wait for one begun after them instead of each reading the same few rows.
+    std::unique_lock guard(m_readLock);
+    const quint64 needed = m_readsBegun + 1;
+    m_readEnded.wait(guard, [&] { return m_readsEnded >= needed || !m_reading; });
+    if (m_readsEnded >= needed)
+        return m_lastReadOk;
+    m_reading = true;
+    ++m_readsBegun;
+    guard.unlock();
     // Removals first: a record added and removed in between is then read as it is, gone.
-    return readRemovals(db) && readAdditions(db);
+    const bool ok = readRemovals(db) && readAdditions(db);
+    guard.lock();
+    m_reading = false;
+    m_readsEnded = m_readsBegun;
+    m_lastReadOk = ok;
+    m_readEnded.notify_all();
+    return ok;
 }
 
 bool SearchIndex::readRemovals(PreparedStatements& db)
@@ -46,17 +71,16 @@ bool SearchIndex::readAdditions(PreparedStatements& db)
 {
     for (;;) {
         bool ok = false;
-        QSqlQuery& query = db.run(u"SELECT seq, place, city, country, date_key, type, satisfaction, search_text "
-                                  "FROM records WHERE seq > ? ORDER BY seq LIMIT ?"_s,
-                                  {m_lastSeq, kRowsAtOnce}, &ok);
+        QSqlQuery& query = db.run(m_additions, {m_lastSeq, kRowsAtOnce}, &ok);
         std::vector<Row> rows;
+        rows.reserve(kRowsAtOnce);
         while (ok && query.next()) {
             Row row{query.value(0).toLongLong(), {}, {}, {}};
             for (int key = 0; key < 4; ++key)
-                row.keys[size_t(key)] = query.value(1 + key).toString().toUtf8();
-            row.values = {row.keys[size_t(RecordSearch::Sort::Country)], query.value(5).toString().toUtf8(),
-                          query.value(6).toString().toUtf8()};
-            row.words = query.value(7).toString().toUtf8().split(' ');
+                row.keys[size_t(key)] = query.value(1 + key).toByteArray();
+            row.values = {row.keys[size_t(RecordSearch::Sort::Country)], query.value(5).toByteArray(),
+                          query.value(6).toByteArray()};
+            row.words = query.value(7).toByteArray().split(' ');
             rows.push_back(std::move(row));
         }
         if (!ok)
@@ -157,8 +181,9 @@ SearchIndex::Page SearchIndex::choose(const RecordSearch& search) const
         return *scanned(*terms, order, offset, std::numeric_limits<qint64>::max());
     // Walking the sort order costs a step for each record passed until the page is full;
     // gathering every match of the rarest condition, one for each of them. The matches are
-    // guessed as if the conditions were independent; a walk that takes more steps than the
-    // gathering would is left for it, so a wrong guess costs at most twice.
+    // guessed as if the conditions were independent (a word that most records in one part of
+    // the order hold, a city, is not): a walk that takes much longer than the gathering would
+    // is left for it, so that a wrong guess costs little.
     const qint64 present = qMax<qint64>(1, m_presentCount);
     double matches = double(present);
     qint64 rarest = present;
@@ -167,10 +192,12 @@ SearchIndex::Page SearchIndex::choose(const RecordSearch& search) const
         rarest = qMin(rarest, qint64(term.total()));
     }
     const double walk = double(offset + RecordSearch::kPageSize + 1) * double(present) / qMax(matches, 1.0);
-    if (walk < double(rarest)) {
+    // A step of the walk can cost ten of the gathering (a test by halving a list).
+    const qint64 budget = rarest / 8 + 1024;
+    if (walk < double(budget)) {
         for (SearchTerm& term : *terms)
             term.prepare(size_t(walk), quint32(m_seqs.size()));
-        if (auto page = scanned(*terms, order, offset, 2 * rarest + 1024))
+        if (auto page = scanned(*terms, order, offset, budget))
             return *page;
     }
     return gathered(*terms, order, offset);
@@ -213,8 +240,10 @@ SearchIndex::Page SearchIndex::gathered(std::vector<SearchTerm>& terms, const So
     const auto rarest = std::min_element(terms.begin(), terms.end(), [](const SearchTerm& a, const SearchTerm& b) {
         return a.total() < b.total();
     });
-    for (SearchTerm& term : terms)
-        term.prepare(rarest->total(), quint32(m_seqs.size()));
+    for (SearchTerm& term : terms) {
+        if (&term != &*rarest) // its own matches are not tested
+            term.prepare(rarest->total(), quint32(m_seqs.size()));
+    }
     std::vector<std::pair<quint64, quint32>> matches;
     for (const quint32 slot : rarest->everySlot(quint32(m_seqs.size()))) {
         if (passes(terms, slot, &*rarest))

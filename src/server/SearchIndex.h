@@ -4,12 +4,14 @@
 #include "server/RecordSearch.h"
 #include "server/SearchTerm.h"
 #include "server/SortOrder.h"
+#include "server/SqlDialect.h"
 #include "server/TermPostings.h"
 
 #include <QList>
 #include <QString>
 
 #include <array>
+#include <condition_variable>
 #include <mutex>
 #include <shared_mutex>
 #include <vector>
@@ -25,6 +27,8 @@
 class SearchIndex
 {
 public:
+    explicit SearchIndex(const SqlDialect& dialect);
+
     // Reads the records added and forgets those removed since the last call; false when the
     // database could not be read.
     bool update(PreparedStatements& db);
@@ -61,7 +65,12 @@ private:
     Page pageOf(const std::vector<quint32>& chosen) const;
     bool passes(const std::vector<SearchTerm>& terms, quint32 slot, const SearchTerm* skip = nullptr) const;
 
-    std::mutex m_updating; // one update at a time; it alone changes the members below
+    QString m_additions; // the statement that reads the records added
+    std::mutex m_readLock; // for the members that say which reads of the table began and ended
+    std::condition_variable m_readEnded;
+    bool m_reading = false; // one read at a time; it alone changes the members below
+    quint64 m_readsBegun = 0, m_readsEnded = 0;
+    bool m_lastReadOk = false;
     mutable std::shared_mutex m_lock;
     std::vector<qint64> m_seqs; // by slot, increasing
     std::vector<bool> m_present;

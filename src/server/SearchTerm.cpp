@@ -18,9 +18,10 @@ void SearchTerm::prepare(size_t tests, quint32 slotCount)
 {
     if (m_valueOfSlot || !m_bits.empty())
         return;
-    // A test halves each list (about 20 steps in a large one); a table of bits costs one
+    // A test halves each list: some 20 steps in a large one, each a read from far away in
+    // memory, some ten times the cost of a step that sets a bit. A table of bits costs such a
     // step for each slot of the lists, once.
-    if (m_lists.size() <= 4 && tests * 20 * m_lists.size() < m_total)
+    if (m_lists.size() <= 4 && tests * 200 * m_lists.size() < m_total)
         return;
     m_bits.assign(size_t(slotCount) / 64 + 1, 0);
     for (const TermPostings::Slots* list : m_lists) {

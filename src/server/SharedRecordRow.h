@@ -1,6 +1,7 @@
 #pragma once
 
 #include "server/SharedRecord.h"
+#include "server/SqlDialect.h"
 
 #include <QSqlQuery>
 #include <QString>
@@ -8,8 +9,8 @@
 // How a shared record is written to the records table and read back from it.
 namespace SharedRecordRow {
 
-// The columns to select, in the order fromQuery() reads them.
-QString columns();
+// The columns to select, in the order fromQuery() reads them; the stored line as its bytes.
+QString columns(const SqlDialect& dialect);
 SharedRecord fromQuery(const QSqlQuery& query);
 
 // What the date_key column holds for a Date Visited: the dates in either form the program

@@ -55,7 +55,7 @@ QVariantList recordValues(const QString& installation, const QString& alias, con
 SharedRecordStore::SharedRecordStore(QString location, StoreOptions options)
     : m_address(std::move(location)), m_options(options),
       m_dialect(m_address.isPostgres() ? SqlDialect::Engine::Postgres : SqlDialect::Engine::Sqlite),
-      m_name(u"roamlog-server-%1-"_s.arg(++g_storeNumber))
+      m_name(u"roamlog-server-%1-"_s.arg(++g_storeNumber)), m_index(m_dialect)
 {
 }
 
@@ -368,7 +368,7 @@ ResultPage<SharedRecord> SharedRecordStore::findRecords(const RecordSearch& sear
 {
     ResultPage<SharedRecord> page;
     page.failed = !reading([&](PreparedStatements& db) {
-        page = RecordFinder(db, m_index).find(search);
+        page = RecordFinder(db, m_dialect, m_index).find(search);
         return !page.failed;
     });
     return page;
@@ -381,9 +381,6 @@ bool SharedRecordStore::prepareSearches()
 
 std::optional<QList<std::pair<QString, qint64>>> SharedRecordStore::countryCounts()
 {
-    // Kept with the index, up to date with every share and removal of every process.
-    if (!prepareSearches())
-        return std::nullopt;
     return m_index.countries();
 }
 
@@ -392,7 +389,7 @@ std::optional<SharedRecord> SharedRecordStore::recordById(const QString& identif
     std::optional<SharedRecord> found;
     reading([&](PreparedStatements& db) {
         bool ok = false;
-        QSqlQuery& query = db.run(u"SELECT %1 FROM records WHERE id = ?"_s.arg(SharedRecordRow::columns()),
+        QSqlQuery& query = db.run(u"SELECT %1 FROM records WHERE id = ?"_s.arg(SharedRecordRow::columns(m_dialect)),
                                   {identifier}, &ok);
         if (ok && query.next())
             found = SharedRecordRow::fromQuery(query);
@@ -422,7 +419,7 @@ bool SharedRecordStore::forEachRecord(const std::function<void(const SharedRecor
 {
     return reading([&](PreparedStatements& db) {
         bool ok = false;
-        QSqlQuery query = runStatement(db.database(), u"SELECT %1 FROM records ORDER BY seq"_s.arg(SharedRecordRow::columns()),
+        QSqlQuery query = runStatement(db.database(), u"SELECT %1 FROM records ORDER BY seq"_s.arg(SharedRecordRow::columns(m_dialect)),
                                        {}, &ok);
         while (ok && query.next())
             each(SharedRecordRow::fromQuery(query));

@@ -82,8 +82,8 @@ public:
     // Reads what searches keep in memory, so that the first search need not; false when it
     // could not be read.
     bool prepareSearches();
-    // The shared records of each Country value, for the record browser's map; none when the
-    // database cannot be read.
+    // The shared records of each Country value, for the record browser's map: as the index
+    // held them after the last search (the find page's own), without reading the database.
     std::optional<QList<std::pair<QString, qint64>>> countryCounts();
     std::optional<SharedRecord> recordById(const QString& identifier);
     ResultPage<ForumPost> posts(int page); // newest first, kPageSize a page

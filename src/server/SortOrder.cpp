@@ -47,11 +47,29 @@ void SortOrder::settle()
         mergeRecent();
 }
 
+quint64 SortOrder::headOf(quint32 slot) const
+{
+    const QByteArrayView bytes = key(slot);
+    quint64 head = 0;
+    for (qsizetype i = 0; i < 8; ++i)
+        head = head << 8 | (i < bytes.size() ? quint8(bytes[i]) : 0);
+    return head;
+}
+
 void SortOrder::sortAll(std::vector<quint32> added)
 {
     const auto order = [this](quint32 a, quint32 b) { return before(a, b); };
     added.insert(added.end(), m_recent.begin(), m_recent.end());
-    std::sort(added.begin(), added.end(), order);
+    // Sorted by their first eight bytes as a number first: most comparisons of a whole table
+    // then need no look at the keys themselves.
+    std::vector<std::pair<quint64, quint32>> heads(added.size());
+    for (size_t i = 0; i < added.size(); ++i)
+        heads[i] = {headOf(added[i]), added[i]};
+    std::sort(heads.begin(), heads.end(), [this](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : before(a.second, b.second);
+    });
+    for (size_t i = 0; i < added.size(); ++i)
+        added[i] = heads[i].second;
     std::vector<quint32> sorted;
     sorted.reserve(m_sorted.size() + added.size());
     std::merge(m_sorted.begin(), m_sorted.end(), added.begin(), added.end(), std::back_inserter(sorted), order);

@@ -40,6 +40,8 @@ private:
 
     QByteArrayView key(quint32 slot) const;
     bool before(quint32 a, quint32 b) const;
+    // The first eight bytes of a slot's key, zero-padded, as a number that orders as they do.
+    quint64 headOf(quint32 slot) const;
     void sortAll(std::vector<quint32> added);
     void mergeRecent();
 

@@ -17,3 +17,8 @@ QString SqlDialect::schemaVersionTables() const
         return u"SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'schema_version'"_s;
     return u"SELECT COUNT(*) FROM pg_tables WHERE schemaname = current_schema() AND tablename = 'schema_version'"_s;
 }
+
+QString SqlDialect::utf8Bytes(const QString& column) const
+{
+    return (m_engine == Engine::Sqlite ? u"CAST(%1 AS BLOB)"_s : u"convert_to(%1, 'UTF8')"_s).arg(column);
+}

@@ -4,7 +4,8 @@
 #include <QStringList>
 
 // The few places where SQLite and PostgreSQL need different SQL today: how a write transaction
-// starts and takes the write lock, and how the catalog lists tables.
+// starts and takes the write lock, how the catalog lists tables, and how a text is read as its
+// bytes.
 // Every other statement is the same on both engines (the older schemas' differences are kept
 // with their migrations).
 class SqlDialect
@@ -24,6 +25,9 @@ public:
     // One row with the number of schema version tables: 0 in a new database. Asked of the
     // catalog, so that a new database does not log an error for a missing table.
     QString schemaVersionTables() const;
+    // The UTF-8 bytes of a text column, read as bytes: the driver then need not turn every
+    // text into UTF-16 on its way to a program that wants its bytes.
+    QString utf8Bytes(const QString& column) const;
 
 private:
     Engine m_engine;

@@ -47,17 +47,20 @@ bool canEncode(QStringView text)
 
 QByteArray fromUnicode(QStringView text, bool* ok)
 {
-    QByteArray out;
-    out.reserve(text.size());
+    // Written straight into its buffer: a call to append for each byte costs more than the
+    // encoding itself, and the server encodes every line of every page it shows.
+    QByteArray out(text.size(), Qt::Uninitialized);
+    char* next = out.data();
     bool all = true;
     for (const QChar ch : text) {
-        const int b = byteFor(ch.unicode());
-        if (b < 0) {
+        const char16_t c = ch.unicode();
+        const int b = c < 0x80 || (c >= 0xA0 && c <= 0xFF) ? c : byteFor(c); // the same byte, mostly
+        if (b < 0)
             all = false;
-            continue;
-        }
-        out.append(char(b));
+        else
+            *next++ = char(b);
     }
+    out.truncate(next - out.constData());
     if (ok)
         *ok = all;
     return out;
