@@ -11,7 +11,7 @@
 #include "ui/list/RecordListModel.h"
 #include "ui/list/RecordListView.h"
 #include "ui/user/UserTab.h"
-#include "ui/widgets/StatusLine.h"
+#include "ui/widgets/ScreenReader.h"
 #include "ui/window/FrmScrn.h"
 
 #include <QAccessible>
@@ -56,9 +56,9 @@ struct Announcements
     Announcements()
     {
         seen().clear();
-        StatusLine::setAnnouncer([](QAccessibleEvent* event) { seen().append({event->object(), event->type()}); });
+        ScreenReader::setListener([](QAccessibleEvent* event) { seen().append({event->object(), event->type()}); });
     }
-    ~Announcements() { StatusLine::setAnnouncer(&QAccessible::updateAccessibility); }
+    ~Announcements() { ScreenReader::setListener(nullptr); }
     static QList<std::pair<QObject*, QAccessible::Event>>& seen()
     {
         static QList<std::pair<QObject*, QAccessible::Event>> events;

@@ -13,6 +13,7 @@
 #include "ui/online/OnlineFeatures.h"
 #include "ui/online/ShareCommand.h"
 #include "ui/user/UserTab.h"
+#include "ui/widgets/ScreenReader.h"
 #include "ui/window/FrmScrn.h"
 
 #include <QAbstractItemModelTester>
@@ -75,6 +76,7 @@ private slots:
     void headerSortOrders_data();
     void headerSortOrders();
     void columnsKeepTheirWidthAndPlace();
+    void screenReadersSeeTheRowsOnScreen();
     void modelsKeepTheirContract();
     void typedWordsFilterTheList_data();
     void typedWordsFilterTheList();
@@ -270,6 +272,44 @@ void TestRecordList::columnsKeepTheirWidthAndPlace()
     QCOMPARE(header->sectionSize(City), cityWidth);
     QCOMPARE(header->visualIndex(Country), 1);
     QVERIFY(w->listView1()->isColumnHidden(UploadMark) && !header->isSortIndicatorShown());
+}
+
+// A screen reader meets the header and the rows on screen, each of its shown cells, however
+// many records there are, and follows the list as it scrolls; the table reaches every cell.
+void TestRecordList::screenReadersSeeTheRowsOnScreen()
+{
+    TestFolder folder;
+    Records records;
+    for (int row = 0; row < 3000; ++row)
+        records.append(record({{Place, s("Place %1").arg(row)}, {City, s("City %1").arg(row)}}));
+    writeDatabase(folder, records);
+    WindowUnderTest w(folder);
+    w.showViewTab();
+    RecordListView* list = w->listView1();
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(list);
+    QAccessibleTableInterface* table = face->tableInterface();
+    const int onScreen = list->viewport()->height() / list->rowHeight(0) + 2; // and the header
+    QVERIFY(face->childCount() > 2 && face->childCount() <= onScreen);
+    QCOMPARE(face->child(0)->child(0)->text(QAccessible::Name), s("Place"));
+    QCOMPARE(face->child(1)->childCount(), 24); // every column but the hidden mark
+    QCOMPARE(face->child(2)->child(0)->text(QAccessible::Name), s("Place 1"));
+    QCOMPARE(table->cellAt(2999, 0)->text(QAccessible::Name), s("Place 2999"));
+    QCOMPARE(table->cellAt(2999, 0)->tableCellInterface()->rowIndex(), 2999);
+    // Moved columns are read where they stand; the arrows announce the cell reached.
+    static QStringList heard;
+    heard.clear();
+    ScreenReader::setListener([](QAccessibleEvent* event) { heard.append(event->accessibleInterface()->text(QAccessible::Name)); });
+    list->horizontalHeader()->moveSection(list->horizontalHeader()->visualIndex(City), 0);
+    list->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(list, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_Home);
+    ScreenReader::setListener(nullptr);
+    QVERIFY(heard.contains(s("City 2999")));
+    QVERIFY(face->childCount() > 2 && face->childCount() <= onScreen);
+    QAccessibleInterface* last = face->child(face->childCount() - 1);
+    QCOMPARE(last->child(1)->text(QAccessible::Name), s("Place 2999"));
+    QCOMPARE(face->indexOfChild(last), face->childCount() - 1);
+    QCOMPARE(face->focusChild(), last->child(0));
 }
 
 void TestRecordList::modelsKeepTheirContract()

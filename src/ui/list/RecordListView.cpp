@@ -2,6 +2,7 @@
 
 #include "store/RecordColumns.h"
 #include "ui/list/RecordFilterModel.h"
+#include "ui/list/RecordListAccessible.h"
 #include "ui/list/RecordListModel.h"
 
 #include <QHeaderView>
@@ -24,6 +25,7 @@ QSettings settings()
 RecordListView::RecordListView(RecordListModel* model, QWidget* parent)
     : QTableView(parent), m_records(model), m_filter(new RecordFilterModel(model, this)), m_columnsChanged(new QTimer(this))
 {
+    RecordListAccessible::install(this);
     setObjectName(QStringLiteral("ListView1"));
     setAccessibleName(QStringLiteral("Records"));
     setModel(m_filter);
@@ -165,6 +167,24 @@ void RecordListView::hideEvent(QHideEvent* event)
         saveColumns();
     }
     QTableView::hideEvent(event);
+}
+
+void RecordListView::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QAbstractItemView::currentChanged(current, previous);
+    RecordListAccessible::announceCurrent(this, current);
+}
+
+void RecordListView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
+{
+    QAbstractItemView::selectionChanged(selected, deselected);
+    RecordListAccessible::announceSelection(this, selected.indexes().value(0), deselected.indexes().value(0));
+}
+
+void RecordListView::verticalScrollbarValueChanged(int value)
+{
+    QTableView::verticalScrollbarValueChanged(value);
+    RecordListAccessible::announceScrolled(this);
 }
 
 void RecordListView::restoreColumns()

@@ -47,6 +47,12 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    // Told to a screen reader in terms of the list's own interface (RecordListAccessible),
+    // whose children are the rows on screen: QTableView's announcements count every cell of
+    // every row as a child.
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
+    void verticalScrollbarValueChanged(int value) override;
 
 private:
     void fillFromSelection();

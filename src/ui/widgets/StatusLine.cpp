@@ -1,5 +1,7 @@
 #include "ui/widgets/StatusLine.h"
 
+#include "ui/widgets/ScreenReader.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QLabel>
@@ -40,14 +42,12 @@ QAccessibleInterface* statusLineInterface(const QString&, QObject* object)
     return new StatusLineAccessible(label);
 }
 
-StatusLine::Announcer announcer = &QAccessible::updateAccessibility;
-
 void announce(QLabel* label)
 {
     QAccessibleEvent nameChanged(label, QAccessible::NameChanged);
-    announcer(&nameChanged);
+    ScreenReader::announce(&nameChanged);
     QAccessibleValueChangeEvent valueChanged(label, label->text());
-    announcer(&valueChanged);
+    ScreenReader::announce(&valueChanged);
 }
 
 } // namespace
@@ -72,11 +72,6 @@ StatusLine::StatusLine(QLabel* label10, QObject* parent) : QObject(parent), m_la
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setInterval(kClearingIntervalMs);
     connect(m_timer1, &QTimer::timeout, this, &StatusLine::tick);
-}
-
-void StatusLine::setAnnouncer(Announcer replacement)
-{
-    announcer = replacement;
 }
 
 QString StatusLine::text() const

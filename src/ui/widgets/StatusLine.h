@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QString>
 
-class QAccessibleEvent;
 class QLabel;
 class QTimer;
 
@@ -32,11 +31,6 @@ public:
 
     // Timer1's tick: a pending text is emptied and the timer stops; the flag is cleared in any case.
     void tick();
-
-    // Where announcements go: to the screen reader (QAccessible::updateAccessibility), or to a
-    // test that listens in their place where the platform has no screen reader.
-    using Announcer = void (*)(QAccessibleEvent*);
-    static void setAnnouncer(Announcer announcer);
 
 private:
     QLabel* m_label10;

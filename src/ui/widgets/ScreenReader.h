@@ -1,0 +1,18 @@
+#pragma once
+
+class QAccessibleEvent;
+
+// What the program tells a screen reader: events go to QAccessible::updateAccessibility, or to
+// a test that listens in its place where the platform has no screen reader.
+namespace ScreenReader {
+
+using Listener = void (*)(QAccessibleEvent*);
+
+void announce(QAccessibleEvent* event);
+// Whether a screen reader (or a test) listens: announcements that take work to make are made
+// only then.
+bool isListening();
+// nullptr: the platform's screen reader again.
+void setListener(Listener listener);
+
+} // namespace ScreenReader
