@@ -299,9 +299,10 @@ bool FrmScrn::lockFolder()
     if (why.isEmpty())
         return true;
     const QString reason = why.front().toUpper() + why.mid(1) + u'.';
+    const QString text = m_store.folderHeldElsewhere() ? QStringLiteral("The travel log is open in another Roamlog.")
+                                                       : QStringLiteral("Changes to the travel log cannot be saved.");
     if (!QuestionMessage::askOpenReadOnly(
-            this, QStringLiteral("The travel log is open in another Roamlog."), reason +
-            QStringLiteral("\n\nOpened read-only, this window shows the records but saves no change."))) {
+            this, text, reason + QStringLiteral("\n\nOpened read-only, this window shows the records but saves no change."))) {
         close();
         return false;
     }
