@@ -15,10 +15,10 @@ using FileReplacement::describe;
 using FileReplacement::reasonOf;
 using FileReplacement::writeWhole;
 
-const QByteArrayView kKey(LineCodec::kApplicationTitle);
+const QByteArrayView kLineKey(LineCodec::kApplicationTitle);
 constexpr char kLineEnd[] = "\r\n";
 
-QString describe(const QString& what, const QFileDevice& file)
+QString describeFailure(const QString& what, const QFileDevice& file)
 {
     return describe(what, file.fileName(), reasonOf(file));
 }
@@ -79,7 +79,7 @@ LoadReport DatabaseFile::CheckDatabase() const
 
 QByteArray DatabaseFile::appendedLine(const TravelRecord& record)
 {
-    return LineCodec::encodeBytes(record.fileLine(), kKey) + kLineEnd;
+    return LineCodec::encodeBytes(record.fileLine(), kLineKey) + kLineEnd;
 }
 
 QByteArray DatabaseFile::rewrittenContent(const RecordTable& table)
@@ -103,7 +103,7 @@ QByteArray DatabaseFile::rewrittenContent(const RecordTable& table)
         plain.truncate(0); // keeps the buffer for the next row
         plain += table.row(i).fileLine();
         plain += kLineEnd;
-        LineCodec::appendEncoded(out, plain, kKey);
+        LineCodec::appendEncoded(out, plain, kLineKey);
         out += kLineEnd;
     }
     for (const QByteArray& line : table.unreadableLines()) {
@@ -119,7 +119,7 @@ StoreResult DatabaseFile::AppendRecord(const TravelRecord& record) const
     // buffer that a later flush could still add to the file.
     QFile file(m_path);
     if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
-        return StoreResult::failure(describe(QStringLiteral("Cannot open"), file));
+        return StoreResult::failure(describeFailure(QStringLiteral("Cannot open"), file));
     const qint64 size = file.size();
     QByteArray bytes = appendedLine(record);
     if (size > 0) {
@@ -127,14 +127,14 @@ StoreResult DatabaseFile::AppendRecord(const TravelRecord& record) const
         // between CR and LF gets only the LF, so that its last line stays readable.
         char last = 0;
         if (!file.seek(size - 1) || !file.getChar(&last))
-            return StoreResult::failure(describe(QStringLiteral("Cannot read"), file));
+            return StoreResult::failure(describeFailure(QStringLiteral("Cannot read"), file));
         if (last == '\r')
             bytes.prepend('\n');
         else if (last != '\n')
             bytes.prepend(kLineEnd);
     }
     if (!file.seek(size))
-        return StoreResult::failure(describe(QStringLiteral("Cannot write"), file));
+        return StoreResult::failure(describeFailure(QStringLiteral("Cannot write"), file));
     if (const QString why = writeWhole(file, bytes); !why.isEmpty()) {
         QString message = describe(QStringLiteral("Cannot write"), m_path, why);
         // A part of the line must not stay behind: it would load as a record cut short.
@@ -156,10 +156,10 @@ StoreResult DatabaseFile::SaveAllRecords(const RecordTable& table) const
     if (exists()) {
         QFile old(m_path);
         if (!old.open(QIODevice::ReadOnly))
-            return StoreResult::failure(describe(QStringLiteral("Cannot open"), old));
+            return StoreResult::failure(describeFailure(QStringLiteral("Cannot open"), old));
         const QByteArray previous = old.readAll();
         if (old.error() != QFileDevice::NoError)
-            return StoreResult::failure(describe(QStringLiteral("Cannot read"), old));
+            return StoreResult::failure(describeFailure(QStringLiteral("Cannot read"), old));
         if (const QString why = FileReplacement::replace(m_backupPath, previous,
                                                          QStringLiteral("Cannot write the backup"));
             !why.isEmpty())
