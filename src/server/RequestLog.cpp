@@ -13,6 +13,19 @@ namespace {
 
 std::mutex g_lock;
 
+// The time of day in seconds, formatted once a second rather than for every request.
+std::string stampNow()
+{
+    thread_local qint64 t_second = -1;
+    thread_local std::string t_stamp;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    if (const qint64 second = now.toSecsSinceEpoch(); second != t_second) {
+        t_second = second;
+        t_stamp = now.toString(Qt::ISODate).toStdString();
+    }
+    return t_stamp;
+}
+
 void appendEscaped(std::string& to, std::string_view bytes)
 {
     static constexpr char kHex[] = "0123456789abcdef";
@@ -36,7 +49,7 @@ std::string line(std::string_view method, std::string_view target, int status, l
     // The path as a reader means it; one with a broken escape is shown as sent.
     const auto decoded = ScriptQuery::percentDecoded(QByteArrayView(path.data(), qsizetype(path.size())));
     const std::string_view shown = decoded ? std::string_view(decoded->constData(), size_t(decoded->size())) : path;
-    std::string text = QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toStdString();
+    std::string text = stampNow();
     text += ' ';
     appendEscaped(text, method.empty() ? std::string_view("-") : method);
     text += ' ';
