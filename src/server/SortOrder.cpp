@@ -20,7 +20,9 @@ QByteArrayView SortOrder::key(quint32 slot) const
 bool SortOrder::before(quint32 a, quint32 b) const
 {
     const QByteArrayView first = key(a), second = key(b);
-    const int common = std::memcmp(first.data(), second.data(), size_t(std::min(first.size(), second.size())));
+    // Keys may be empty, with no bytes behind them at all: memcmp may not be handed those.
+    const size_t shorter = size_t(std::min(first.size(), second.size()));
+    const int common = shorter == 0 ? 0 : std::memcmp(first.data(), second.data(), shorter);
     if (common != 0)
         return common < 0;
     return first.size() != second.size() ? first.size() < second.size() : a < b;
