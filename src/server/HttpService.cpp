@@ -31,7 +31,7 @@ HttpReply notAllowed(const char* allowed)
     return reply;
 }
 
-HttpReply text(const QString& body)
+HttpReply plainText(const QString& body)
 {
     return {200, "text/plain; charset=utf-8", {}, body.toStdString()};
 }
@@ -51,11 +51,11 @@ HttpReply replyOf(const WriteOutcome& outcome, bool withIdentifier)
     switch (outcome.status) {
     case WriteOutcome::Status::Stored:
     case WriteOutcome::Status::AlreadyStored:
-        return text(withIdentifier ? u"ok:"_s + outcome.identifier : u"ok"_s);
+        return plainText(withIdentifier ? u"ok:"_s + outcome.identifier : u"ok"_s);
     case WriteOutcome::Status::AliasTaken:
-        return text(u"tkn"_s);
+        return plainText(u"tkn"_s);
     case WriteOutcome::Status::Banned:
-        return text(u"ban"_s);
+        return plainText(u"ban"_s);
     case WriteOutcome::Status::TooMany:
         return refusal(429, u"too many requests from this installation; try again in an hour"_s);
     case WriteOutcome::Status::Refused:
@@ -108,7 +108,7 @@ void HttpService::handle(HttpRequest request, HttpResponder respond)
     if (script)
         return this->script(request, std::move(respond));
     if (path == kVersionPath)
-        return respond(text(m_options.currentVersion));
+        return respond(plainText(m_options.currentVersion));
     if (path == HtmlPage::kStylesheetPath) {
         HttpReply style{200, "text/css; charset=utf-8", {{"Cache-Control", "max-age=3600"}},
                         HtmlPage::stylesheet().toStdString()};
