@@ -131,16 +131,18 @@ void RecordSharing::stopWith(Stop stop)
 
 void RecordSharing::cancel()
 {
-    if (m_finished || m_outcome.stop != Stop::None)
+    if (m_finished)
         return;
-    stopWith(Stop::Cancelled);
+    if (m_outcome.stop == Stop::None)
+        stopWith(Stop::Cancelled);
     if (m_request) {
         delete m_request; // breaks the request off
         m_request = nullptr;
         m_hooks.setStatus(QStringLiteral("Done"));
         m_hooks.statusWritten();
-        conclude();
     }
+    // At once, also between two requests: a window that closes finds the answers so far saved.
+    conclude();
 }
 
 void RecordSharing::conclude()

@@ -82,7 +82,7 @@ public:
     // Sends the first record. With nothing to send the sharing is over at once.
     void start();
     // The user's cancel: the request in flight is broken off and its record stays offered;
-    // nothing more is sent, and the sharing ends as usual (the answers so far are saved).
+    // nothing more is sent, and the sharing ends at once as usual (the answers so far are saved).
     void cancel();
 
     bool isFinished() const { return m_finished; }

@@ -195,6 +195,14 @@ Records readDatabase(const TestFolder& folder, const QString& name)
     return records;
 }
 
+QStringList fileColumn(const TestFolder& folder, int index)
+{
+    QStringList texts;
+    for (const QStringList& fields : readDatabase(folder))
+        texts.append(fields.value(index));
+    return texts;
+}
+
 QStringList record(std::initializer_list<std::pair<int, QString>> fields)
 {
     QStringList texts(24);

@@ -62,6 +62,8 @@ using Records = QList<QStringList>;
 void writeDatabase(const TestFolder& folder, const Records& records);
 // The records that the database file holds, decoded line by line.
 Records readDatabase(const TestFolder& folder, const QString& name = QStringLiteral("Roamlog.ppd"));
+// One field of every record the database file holds.
+QStringList fileColumn(const TestFolder& folder, int index);
 // A record of 24 fields with the given ones set (column, text).
 QStringList record(std::initializer_list<std::pair<int, QString>> fields);
 

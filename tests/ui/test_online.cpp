@@ -179,39 +179,61 @@ private slots:
         QVERIFY(!o->online()->share()->isSharing() && !o->findChild<QDialog*>(s("ShareProgress")));
     }
 
-    // A server that takes the request and never answers: Cancel or Escape in the progress dialog
-    // breaks the request off at once and the record stays offered. The share does not wait for
-    // the version check, which that server does not answer either.
-    void shareCancelledWhileTheServerIsSilent_data()
+    // A server that takes a request and never answers: Cancel or Escape in the progress dialog,
+    // Quit or closing the window break it off at once; its record stays offered and the answers
+    // so far are saved. The share does not wait for the version check, which that server does
+    // not answer either. Meanwhile the window can be worked, but the records stay as they are.
+    void shareEndsAtOnceWhileTheServerIsSilent_data()
     {
-        QTest::addColumn<bool>("escape");
-        QTest::newRow("Cancel") << false;
-        QTest::newRow("Escape") << true;
+        QTest::addColumn<int>("how");
+        QTest::newRow("Cancel") << 0;
+        QTest::newRow("Escape") << 1;
+        QTest::newRow("Quit") << 2;
+        QTest::newRow("window closed") << 3;
     }
-    void shareCancelledWhileTheServerIsSilent()
+    void shareEndsAtOnceWhileTheServerIsSilent()
     {
-        QFETCH(bool, escape);
+        QFETCH(int, how);
         LocalHttpServer server;
-        server.answer(Answer{0, {}, B::NeverAnswer});
-        Online o(server.baseUrl(), Records(3, record({{0, s("Inn")}, {23, s("*")}})));
+        server.answer([](const QByteArray& target) {
+            return target.contains("Inn%20B") ? Answer{200, "ok:A1"} : Answer{0, {}, B::NeverAnswer};
+        });
+        const QStringList places{s("Inn B"), s("Inn A"), s("Inn C")};
+        Online o(server.baseUrl(), {record({{0, places[0]}, {23, s("*")}}), record({{0, places[1]}, {23, s("*")}}),
+                                    record({{0, places[2]}, {23, s("*")}})});
         o->online()->fetcher()->setTimeout(TextFetcher::kDefaultTimeoutMs);
-        const QByteArray before = o.read(s("Roamlog.ppd"));
         o->online()->CheckVersion();
         MessageCatcher boxes;
         o.clickToolbar2(1);
-        QTRY_COMPARE(server.requests().size(), 2); // the version file, then the first record
+        QTRY_COMPARE(server.requests().size(), 3); // the version file, then two records
         auto* progress = o->findChild<QDialog*>(s("ShareProgress"));
-        QVERIFY(progress && progress->isVisible() && progress->isModal());
-        if (escape)
-            QTest::keyClick(progress, Qt::Key_Escape);
-        else
+        QTabBar* tabs = o->ssTab1()->tabBar();
+        // Through the window system, which keeps the input from a window that a modal dialog blocks.
+        QTest::mouseClick(o->windowHandle(), Qt::LeftButton, {}, tabs->mapTo(o.window.get(), tabs->tabRect(FrmScrn::ViewTab).center()));
+        QVERIFY(progress && progress->isVisible() && o->ssTab1()->currentIndex() == FrmScrn::ViewTab);
+        o.clickHeader(0);
+        o.addRecord(s("Inn D"));
+        QCOMPARE(o->label10()->text(), s("Sharing in progress: the records can be changed again once it has ended"));
+        QCOMPARE(o.column(0), places);
+        if (how == 0)
             click(progress->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel));
-        QTRY_COMPARE_WITH_TIMEOUT(boxes.count(), 2, 1000);
-        QCOMPARE(boxes.texts().at(1), s("Posted 0 items. \r\n\r\nYou cancelled the sharing: 3 records were not shared and will "
-                                        "be offered again."));
-        QCOMPARE(server.abandoned(), 1); // the version check still waits
-        QVERIFY(o.listRow(0).at(23) == s("*") && o.read(s("Roamlog.ppd")) == before);
+        else if (how == 1)
+            QTest::keyClick(progress, Qt::Key_Escape);
+        else if (how == 2)
+            o.clickToolbar2(3);
+        else
+            o->close();
+        QTRY_COMPARE_WITH_TIMEOUT(boxes.count(), how >= 2 ? 1 : 2, 1000); // quitting shows no closing message
+        QTRY_COMPARE(server.abandoned(), 1); // the version check still waits
+        QCOMPARE(fileColumn(o, 23), (QStringList{s("A1"), s("*"), s("*")}));
+        QVERIFY(o->isVisible() == (how < 2));
+        if (how >= 2)
+            return;
+        QCOMPARE(boxes.texts().at(1), s("Posted 1 items. \r\n\r\nThank you!\r\n\r\n1 record was published. You cancelled "
+                                        "the sharing: 2 records were not shared and will be offered again."));
         QTRY_VERIFY(!o->findChild<QDialog*>(s("ShareProgress")) && o->cursor().shape() == Qt::ArrowCursor);
+        o.clickHeader(0); // once it has ended, a header click sorts again
+        QCOMPARE(o.column(0), (QStringList{places[2], places[0], places[1]}));
     }
 
     void versionLabelsAndWebPages()

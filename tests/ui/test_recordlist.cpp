@@ -34,14 +34,6 @@ QString s(const char* text) { return QString::fromUtf8(text); }
 constexpr int Place = 0, Comments = 3, Country = 8, City = 10, Price = 17, DateVisited = 19, DateModified = 22,
               UploadMark = 23;
 
-QStringList fileColumn(const TestFolder& folder, int index)
-{
-    QStringList texts;
-    for (const QStringList& fields : readDatabase(folder))
-        texts.append(fields[index]);
-    return texts;
-}
-
 // Four records; the cafés differ in accents and case, the marks in the hidden column.
 Records fourRecords()
 {

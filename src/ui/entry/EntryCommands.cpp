@@ -64,9 +64,19 @@ QString EntryCommands::ColumnValue(int column) const
     return m_form->text1(text1ForColumn(column));
 }
 
+bool EntryCommands::refuseIfHeld()
+{
+    if (m_held.isEmpty())
+        return false;
+    say(m_held);
+    return true;
+}
+
 bool EntryCommands::refuseIfReadOnly()
 {
     // Checked before anything changes, so that the list stays as it is.
+    if (refuseIfHeld())
+        return true;
     if (!m_store.writesRefused())
         return false;
     if (const QString why = m_store.readOnlyReason(); !why.isEmpty()) {

@@ -37,9 +37,14 @@ public:
 
     // Why the last load stopped part-way, for the message that refuses a change.
     void setReadFailure(const QString& reason) { m_readFailure = reason; }
-    // When the store writes nothing (its load stopped part-way, or the window is read-only),
-    // tells the user so; true then.
+    // When the store writes nothing (its load stopped part-way, or the window is read-only) or
+    // changes are held, tells the user so; true then.
     bool refuseIfReadOnly();
+    // While a reason is held every change to the records is refused, with the reason in the
+    // status line: a share under way sends the records by their places in the list. "" lifts it.
+    void holdChanges(const QString& reason) { m_held = reason; }
+    // Says the reason held, if any; true then.
+    bool refuseIfHeld();
     // Before a change: when another program changed the file since the list was read or last
     // stored, the list is read again and the user told, so that the change is made on what the
     // file holds and no record of the other program's is written over. A row given is then the
@@ -109,6 +114,7 @@ private:
     EditHistory* m_history;
     StatusLine* m_status = nullptr;
     QString m_readFailure;
+    QString m_held;
     // The record the caption names, and whether the form still holds it for editing.
     std::optional<Shown> m_shown;
     bool m_formHoldsShown = false;

@@ -62,7 +62,10 @@ RecordListView::RecordListView(RecordListModel* model, QWidget* parent)
     // act on the selected record.
     disconnect(horizontalHeader(), &QHeaderView::sectionPressed, this, nullptr);
     disconnect(horizontalHeader(), &QHeaderView::sectionEntered, this, nullptr);
-    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &RecordListView::sortByHeader);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+        if (!m_sortGuard || !m_sortGuard())
+            sortByHeader(column);
+    });
 }
 
 int RecordListView::selectedRow() const

@@ -2,6 +2,8 @@
 
 #include <QTableView>
 
+#include <functional>
+
 class RecordFilterModel;
 class RecordListModel;
 class QTimer;
@@ -33,6 +35,9 @@ public:
 
     // What a click on the header at a 0-based position does.
     void sortByHeader(int column);
+    // Asked before a header click sorts, which reorders the stored records: true leaves them
+    // as they are, the guard having told the user why.
+    void setSortGuard(std::function<bool()> refuses) { m_sortGuard = std::move(refuses); }
 
 signals:
     // Show the record of this row in the form.
@@ -63,6 +68,7 @@ private:
     RecordListModel* m_records;
     RecordFilterModel* m_filter;
     QTimer* m_columnsChanged;
+    std::function<bool()> m_sortGuard;
     bool m_itemClicked = false;
     // The window opens unsorted with the order ascending; the first header click flips it.
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

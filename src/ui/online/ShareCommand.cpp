@@ -3,6 +3,7 @@
 #include "online/ServerRequests.h"
 #include "online/SharingReport.h"
 #include "online/TextFetcher.h"
+#include "ui/entry/EntryCommands.h"
 #include "ui/list/RecordListModel.h"
 #include "ui/online/AliasTakenReport.h"
 #include "ui/online/ShareProgress.h"
@@ -63,7 +64,8 @@ RecordSharing::Hooks ShareCommand::hooks()
             m_progress = new ShareProgress(&m_window);
             // Queued, so that the dialog has closed before the sharing ends and closes it.
             connect(m_progress, &QDialog::rejected, m_run, &RecordSharing::cancel, Qt::QueuedConnection);
-            m_window.setCursor(Qt::WaitCursor);
+            // Busy, but the window can still be worked.
+            m_window.setCursor(Qt::BusyCursor);
         }
         m_progress->step(index, total);
     };
@@ -82,18 +84,31 @@ void ShareCommand::ShareRecords()
     }
     m_run = new RecordSharing(m_window.store(), QDate::currentDate(), hooks(), this);
     connect(m_run, &RecordSharing::finished, this, &ShareCommand::shareFinished);
+    m_window.entryCommands()->holdChanges(
+        QStringLiteral("Sharing in progress: the records can be changed again once it has ended"));
     m_run->start();
+}
+
+void ShareCommand::endNow()
+{
+    if (!isSharing())
+        return;
+    m_ending = true;
+    m_run->cancel();
+    m_ending = false;
 }
 
 void ShareCommand::shareFinished()
 {
     const RecordSharing::Outcome outcome = m_run->outcome();
+    m_window.entryCommands()->holdChanges({});
     if (m_progress) {
         m_progress->hide();
         m_progress->deleteLater();
     }
     m_window.unsetCursor();
-    OkMessage::show(&m_window, outcome.message);
+    if (!m_ending)
+        OkMessage::show(&m_window, outcome.message);
     if (!outcome.saved.ok)
         OkMessage::showSaveFailure(&m_window, outcome.saved.error);
 }

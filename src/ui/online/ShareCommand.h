@@ -14,8 +14,9 @@ class TextFetcher;
 // Share (Toolbar2 button 1 and the Other menu): asks first which fields of how many records
 // will become public, sends the records marked for sharing with the progress in a dialog and
 // in the status line, writes the server's answers into the marks and closes with a message
-// saying what became of each record. Nothing blocks: the window paints throughout, and the
-// dialog's Cancel (or Escape) breaks off the request in flight at once.
+// saying what became of each record. Nothing blocks: the window stays usable throughout, but
+// every change to the records is refused until the end, since the share sends them by their
+// places in the list; the dialog's Cancel (or Escape) breaks off the request in flight at once.
 class ShareCommand : public QObject
 {
     Q_OBJECT
@@ -25,6 +26,9 @@ public:
 
     void ShareRecords();
     bool isSharing() const { return m_run && !m_run->isFinished(); }
+    // Ends a share under way at once, as Cancel does, for the window closing: the answers so
+    // far are saved, and only a failure to save them is shown.
+    void endNow();
 
     // Starts the add request for one stored line; reply comes while request lives.
     void SendRecord(const QString& line, QObject* request, const RecordSharing::Reply& reply);
@@ -40,4 +44,5 @@ private:
     StatusLine& m_status;
     RecordSharing* m_run = nullptr;
     QPointer<ShareProgress> m_progress;
+    bool m_ending = false;
 };

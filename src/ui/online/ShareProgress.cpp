@@ -12,7 +12,6 @@ ShareProgress::ShareProgress(QWidget* window)
 {
     setObjectName(QStringLiteral("ShareProgress"));
     setWindowTitle(QLatin1String(ProgramValues::kApplicationTitle));
-    setWindowModality(Qt::WindowModal);
     // The bar is announced by what it measures.
     m_bar->setAccessibleName(QStringLiteral("Sharing records"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
@@ -29,5 +28,5 @@ void ShareProgress::step(int index, int total)
     m_bar->setRange(0, total);
     m_bar->setValue(index - 1);
     if (!isVisible())
-        open();
+        show();
 }

@@ -5,10 +5,10 @@
 class QLabel;
 class QProgressBar;
 
-// The progress of a share, modal to the window: "record i of n" with a Cancel button. The
-// window keeps painting behind it while the user's input goes to the dialog, so that the
-// records cannot change under the sharing. Cancel, Escape and closing the dialog all reject
-// it: that is the user's cancel.
+// The progress of a share beside the window: "record i of n" with a Cancel button. The window
+// stays usable meanwhile (its tabs, the list, the search), while the changes to the records wait
+// for the end (EntryCommands::holdChanges). Cancel, Escape and closing the dialog all reject it:
+// that is the user's cancel.
 class ShareProgress : public QDialog
 {
     Q_OBJECT

@@ -14,6 +14,7 @@
 #include "ui/list/RecordListView.h"
 #include "ui/list/RecordSearchBox.h"
 #include "ui/online/OnlineFeatures.h"
+#include "ui/online/ShareCommand.h"
 #include "ui/user/UserPanel.h"
 #include "ui/widgets/MessageBox.h"
 #include "ui/widgets/StatusLine.h"
@@ -93,6 +94,7 @@ FrmScrn::FrmScrn(const ProgramValues& values, ShellOpen open, QWidget* parent)
     });
     m_online = new OnlineFeatures(*this);
     m_commands->setStatusLine(m_online->statusLine());
+    m_listView1->setSortGuard([this] { return m_commands->refuseIfHeld(); });
     connect(m_commands->history(), &EditHistory::canUndoChanged, m_mnuUndo, &QAction::setEnabled);
     connect(m_commands->history(), &EditHistory::canRedoChanged, m_mnuRedo, &QAction::setEnabled);
 
@@ -425,7 +427,15 @@ void FrmScrn::openHelp()
 
 void FrmScrn::quit()
 {
+    // Before the list is emptied: the marks a share has received so far are saved with it.
+    m_online->share()->endNow();
     UnloadAll(*this);
+}
+
+void FrmScrn::closeEvent(QCloseEvent* event)
+{
+    m_online->share()->endNow();
+    QWidget::closeEvent(event);
 }
 
 bool FrmScrn::eventFilter(QObject* watched, QEvent* event)
