@@ -49,13 +49,11 @@ public:
     // SIGTERM; the exit status, or -1 when it had to be killed.
     int stop(int timeoutMs = 15000)
     {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.terminate();
-            if (!m_process.waitForFinished(timeoutMs)) {
-                m_process.kill();
-                m_process.waitForFinished(5000);
-                return -1;
-            }
+        m_process.terminate(); // nothing when it has ended
+        if (m_process.state() != QProcess::NotRunning && !m_process.waitForFinished(timeoutMs)) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+            return -1;
         }
         return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
     }
@@ -63,11 +61,7 @@ public:
     QString baseUrl() const { return m_baseUrl; } // "http://127.0.0.1:PORT/"
     quint16 port() const { return quint16(QUrl(m_baseUrl).port()); }
     qint64 processId() const { return m_process.processId(); }
-    QString log() const // everything it printed so far
-    {
-        m_log += m_process.readAll();
-        return QString::fromUtf8(m_log);
-    }
+    QString log() const { return QString::fromUtf8(m_log += m_process.readAll()); } // all it printed so far
 
     struct Run { int exitCode = -1; QString output; };
     // The program run to its end with these arguments, in folder (else the current one): its

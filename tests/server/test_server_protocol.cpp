@@ -50,13 +50,6 @@ std::unique_ptr<QTcpSocket> connected(quint16 port, const QByteArray& sent = {})
     return socket;
 }
 
-QByteArray readToEnd(QTcpSocket& socket) // what came until the server closed the connection
-{
-    while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(5000)) {
-    }
-    return socket.readAll();
-}
-
 qint64 memoryKiB(qint64 pid, const QString& name) // VmRSS now or VmHWM the most so far, in KiB
 {
     QFile status(u"/proc/%1/status"_s.arg(pid));
@@ -104,7 +97,6 @@ class ServerProtocolTest : public QObject
     {
         return fetch(ServerRequests::forumPostAddress(script(), text, alias, mac, QDateTime({2006, 3, 7}, {9, 5, 7})));
     }
-    QString forum() { return fetch(ServerRequests::showPostsAddress(script())); }
 
 private slots:
     void initTestCase()
@@ -180,7 +172,6 @@ private slots:
     {
         for (const QString& place : {u"One"_s, u"Two"_s, u"Three"_s})
             QVERIFY(add(u"5"_s, {}, place).startsWith(u"ok:"_s));
-        QVERIFY(add(u"5"_s, {}, u"Four"_s).startsWith(u"error: too many"_s));
         QCOMPARE(RawHttp::get(m_server.port(), kScript + "mac=5&usr=&cmd=add&param=" + line(24, "Five")).status, 429);
         QVERIFY(add(u"5"_s, {}, u"One"_s).startsWith(u"ok:"_s));
         QVERIFY(post(u"5"_s, u"Zed"_s, u"first"_s) == u"ok"_s && post(u"5"_s, u"Zed"_s, u"second"_s) == u"ok"_s);
@@ -197,9 +188,9 @@ private slots:
         QVERIFY(m_server.admin({u"remove-record"_s, id}).contains(u"record %1 removed"_s.arg(id)));
         QVERIFY(!fetch(m_server.baseUrl() + u"cgi-bin/roamlogdb.cgi?cmd=find&q=gone"_s).contains(u"Gone"_s));
         QCOMPARE(post(u"7"_s, u"Gone"_s, u"Unwanted words"_s), u"ok"_s);
-        const QString postId = QRegularExpression(u"id=\"p-([^\"]+)\""_s).match(forum()).captured(1);
+        const QString postId = QRegularExpression(u"id=\"p-([^\"]+)\""_s).match(fetch(ServerRequests::showPostsAddress(script()))).captured(1);
         QVERIFY(m_server.admin({u"remove-post"_s, postId}).contains(u"post %1 removed"_s.arg(postId)));
-        QVERIFY(!forum().contains(u"Unwanted"_s));
+        QVERIFY(!fetch(ServerRequests::showPostsAddress(script())).contains(u"Unwanted"_s));
     }
 
     // The operator's commands need an existing database and say why they fail; none makes a file.
@@ -370,8 +361,9 @@ private slots:
         for (const auto& client : clients) // the requests end after the stop began
             client->write("\r\n"), client->flush();
         QCOMPARE(stopping.stop(5000), 0);
-        for (const auto& client : clients)
-            QVERIFY2(RawHttp::parse(readToEnd(*client)).body.startsWith("ok:"), qPrintable(client->errorString()));
+        for (const auto& client : clients) // the server has ended: all it sent is there
+            QVERIFY2(RawHttp::parse((client->waitForReadyRead(5000), client->readAll())).body.startsWith("ok:"),
+                     qPrintable(client->errorString()));
     }
 };
 
