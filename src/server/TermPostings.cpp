@@ -16,7 +16,8 @@ size_t hashOf(QByteArrayView text)
 
 int compareBytes(QByteArrayView a, QByteArrayView b)
 {
-    const int common = std::memcmp(a.data(), b.data(), size_t(std::min(a.size(), b.size())));
+    const size_t shorter = size_t(std::min(a.size(), b.size()));
+    const int common = shorter == 0 ? 0 : std::memcmp(a.data(), b.data(), shorter); // an empty text has no bytes
     return common != 0 ? common : (a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0);
 }
 
