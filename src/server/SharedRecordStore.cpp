@@ -103,20 +103,19 @@ bool SharedRecordStore::open()
 
 bool SharedRecordStore::reading(const std::function<bool(PreparedStatements&)>& work)
 {
-    QString reason = u"the store is not open"_s;
-    const bool ok = m_pool && m_pool->read([&](PreparedStatements& db) {
-        const bool done = work(db);
-        if (!done)
-            reason = db.database().isOpen() ? db.lastError() : db.database().lastError().text();
-        return done;
-    });
-    return ok || failed(reason);
+    return onPool(&ConnectionPool::read, work);
 }
 
 bool SharedRecordStore::writing(const std::function<bool(PreparedStatements&)>& work)
 {
+    return onPool(&ConnectionPool::write, work);
+}
+
+bool SharedRecordStore::onPool(bool (ConnectionPool::*run)(const ConnectionPool::Work&),
+                               const std::function<bool(PreparedStatements&)>& work)
+{
     QString reason = u"the store is not open"_s;
-    const bool ok = m_pool && m_pool->write([&](PreparedStatements& db) {
+    const bool ok = m_pool && (m_pool.get()->*run)([&](PreparedStatements& db) {
         const bool done = work(db);
         if (!done)
             reason = db.database().isOpen() ? db.lastError() : db.database().lastError().text();

@@ -106,6 +106,8 @@ private:
     // Runs work on a connection of the pool; a failure sets the error to its reason.
     bool reading(const std::function<bool(PreparedStatements&)>& work);
     bool writing(const std::function<bool(PreparedStatements&)>& work);
+    bool onPool(bool (ConnectionPool::*run)(const ConnectionPool::Work&),
+                const std::function<bool(PreparedStatements&)>& work);
     bool failed(const QString& reason);
     // The writer of shares and posts, started by the first of them.
     WriteQueue& writes();
