@@ -225,6 +225,7 @@ void BM_ReadMapData(benchmark::State& state)
 // and without it.
 void BM_WindowStart(benchmark::State& state)
 {
+    g_atlasWindow.reset(); // one window at a time holds the folder
     const QString shared = state.range(0) ? kData : folder().noData.path();
     for (auto _ : state) {
         std::unique_ptr<FrmScrn> window = openWindow(shared);
