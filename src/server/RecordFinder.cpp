@@ -42,28 +42,36 @@ ResultPage<SharedRecord> RecordFinder::find(const RecordSearch& search)
 
 std::optional<QList<SharedRecord>> RecordFinder::rowsOf(const QList<qint64>& seqs, bool* failed)
 {
-    if (seqs.isEmpty())
-        return QList<SharedRecord>();
+    QList<SharedRecord> rows(seqs.size());
+    QHash<qint64, qsizetype> missing; // by seq, where on the page
+    for (qsizetype i = 0; i < seqs.size(); ++i) {
+        if (std::optional<SharedRecord> kept = m_rows.find(seqs[i]))
+            rows[i] = std::move(*kept);
+        else
+            missing.insert(seqs[i], i);
+    }
+    *failed = false;
+    if (missing.isEmpty())
+        return rows;
     static const QString kStatements[] = {pageStatement(SqlDialect(SqlDialect::Engine::Sqlite)),
                                           pageStatement(SqlDialect(SqlDialect::Engine::Postgres))};
     const QString& statement = kStatements[m_dialect.engine() == SqlDialect::Engine::Sqlite ? 0 : 1];
     QVariantList values(RecordSearch::kPageSize, qint64(-1));
-    QHash<qint64, qsizetype> position;
-    for (qsizetype i = 0; i < seqs.size(); ++i) {
-        values[i] = seqs[i];
-        position.insert(seqs[i], i);
-    }
+    qsizetype bound = 0;
+    for (auto seq = missing.cbegin(); seq != missing.cend(); ++seq)
+        values[bound++] = seq.key();
     bool ok = false;
     QSqlQuery& query = m_db.run(statement, values, &ok);
-    QList<SharedRecord> rows(seqs.size());
     qsizetype read = 0;
     const int seqColumn = 5;
     while (ok && query.next()) {
-        rows[position.value(query.value(seqColumn).toLongLong())] = SharedRecordRow::fromQuery(query);
+        const qint64 seq = query.value(seqColumn).toLongLong();
+        rows[missing.value(seq)] = SharedRecordRow::fromQuery(query);
+        m_rows.keep(seq, rows[missing.value(seq)]);
         ++read;
     }
     *failed = !ok;
-    if (!ok || read != seqs.size())
+    if (!ok || read != missing.size())
         return std::nullopt;
     return rows;
 }

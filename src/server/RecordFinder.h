@@ -2,18 +2,20 @@
 
 #include "server/PreparedStatements.h"
 #include "server/RecordSearch.h"
+#include "server/RowCache.h"
 #include "server/SearchIndex.h"
 #include "server/SharedRecord.h"
 
 #include <optional>
 
 // Answers a search of the record browser: the index in memory, brought up to date, chooses the
-// page, and the page's rows are read from the database by their seqs.
+// page, and the page's rows are read from the database by their seqs, unless they were shown
+// lately (RowCache).
 class RecordFinder
 {
 public:
-    RecordFinder(PreparedStatements& db, const SqlDialect& dialect, SearchIndex& index)
-        : m_db(db), m_dialect(dialect), m_index(index)
+    RecordFinder(PreparedStatements& db, const SqlDialect& dialect, SearchIndex& index, RowCache& rows)
+        : m_db(db), m_dialect(dialect), m_index(index), m_rows(rows)
     {
     }
 
@@ -27,4 +29,5 @@ private:
     PreparedStatements& m_db;
     const SqlDialect& m_dialect;
     SearchIndex& m_index;
+    RowCache& m_rows;
 };

@@ -367,7 +367,7 @@ ResultPage<SharedRecord> SharedRecordStore::findRecords(const RecordSearch& sear
 {
     ResultPage<SharedRecord> page;
     page.failed = !reading([&](PreparedStatements& db) {
-        page = RecordFinder(db, m_dialect, m_index).find(search);
+        page = RecordFinder(db, m_dialect, m_index, m_rows).find(search);
         return !page.failed;
     });
     return page;

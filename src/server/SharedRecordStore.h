@@ -3,6 +3,7 @@
 #include "server/ConnectionPool.h"
 #include "server/DatabaseAddress.h"
 #include "server/RecordSearch.h"
+#include "server/RowCache.h"
 #include "server/SearchIndex.h"
 #include "server/SharedRecord.h"
 #include "server/SqlDialect.h"
@@ -124,6 +125,7 @@ private:
     mutable std::mutex m_errorLock;
     QString m_error;
     SearchIndex m_index;
+    RowCache m_rows;
     std::unique_ptr<ConnectionPool> m_pool; // made by open()
     std::once_flag m_writesStarted;
     std::unique_ptr<WriteQueue> m_writes;
