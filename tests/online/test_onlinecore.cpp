@@ -104,10 +104,11 @@ private slots:
         QCOMPARE(VersionCheck::resultText(result), version);
         QCOMPARE(ReplyTokens::classify(result), token);
         QCOMPARE(RecordSharing::answerFor(result, 0, {2006, 12, 31}).mark, mark);
-        // Only the address asked (Qt sends a request once more when the connection closed
-        // before any answer); a redirect is not followed.
+        // Only the address asked (Qt may send a request once more when the connection closed
+        // before the whole answer arrived); a redirect is not followed.
         QCOMPARE(server.requests().value(0), "GET /roamlog/version.txt");
-        QVERIFY(server.requests().size() == 1 || answer.behaviour == B::Close);
+        const bool cutShort = answer.behaviour == B::Close || answer.announcedLength >= 0;
+        QVERIFY(server.requests().size() == 1 || cutShort);
         QVERIFY(m_elsewhere.requests().isEmpty());
     }
 
