@@ -1,7 +1,7 @@
 // The main window with a full record list (32,767 records), offscreen: how long the list takes to
 // paint after the load, a header click until the sorted list is painted, a click that shows a
 // record in the form, Replace / Remove with the rewrite of the whole file, and keystrokes in
-// the search box.
+// the search box, and a screen reader's walk of the list.
 // Also reports the resident memory, and the time the pick lists take to load at start with the
 // shipped combos.ini and with one of 10,000 more entries.
 #include "GeneratedLog.h"
@@ -18,6 +18,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QHeaderView>
@@ -26,8 +27,10 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 
+#include <climits>
 #include <memory>
 
 namespace {
@@ -277,6 +280,68 @@ void BM_StartWithPickLists(benchmark::State& state)
     state.counters["countries"] = double(parsePickLists(content).telephoneCodes.size());
 }
 
+// Every object under a list read by name and role, as a tool that walks the tree does; of a
+// node's children at most the first given.
+qint64 walk(QAccessibleInterface* node, int childrenAtMost)
+{
+    benchmark::DoNotOptimize(node->text(QAccessible::Name));
+    benchmark::DoNotOptimize(node->role());
+    qint64 objects = 1;
+    for (int i = 0, children = qMin(node->childCount(), childrenAtMost); i < children; ++i) {
+        if (QAccessibleInterface* child = node->child(i))
+            objects += walk(child, childrenAtMost);
+    }
+    return objects;
+}
+
+// A screen reader's walk of the record list scrolled to some place (Arg 0), and, to compare,
+// of a plain QTableView over the same records with Qt's own interface, which has every cell of
+// every record as a child (Arg 1): there only the first 20,000 children are walked, since the
+// whole walk takes many minutes.
+void BM_ScreenReaderWalksTheList(benchmark::State& state)
+{
+    FrmScrn& window = *fixture().window;
+    std::unique_ptr<QTableView> plain;
+    QAbstractItemView* view = window.listView1();
+    if (state.range(0) == 1) {
+        plain = std::make_unique<QTableView>();
+        plain->setModel(view->model());
+        plain->resize(view->size());
+        plain->show();
+        view = plain.get();
+    }
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(view);
+    int row = 0;
+    qint64 objects = 0;
+    for (auto _ : state) {
+        row = (row + 7919) % kRecords;
+        view->scrollTo(view->model()->index(row, 0));
+        objects = walk(list, plain ? 20000 : INT_MAX);
+    }
+    state.SetLabel(state.range(0) == 0 ? "record list" : "QTableView, its first 20,000 children");
+    state.counters["objects"] = double(objects);
+    state.counters["children"] = list->childCount();
+}
+
+// A screen reader asking the record list's table for cells anywhere in it, by row and column:
+// 1,000 cells a round, each read by name.
+void BM_ScreenReaderReadsCellsAnywhere(benchmark::State& state)
+{
+    FrmScrn& window = *fixture().window;
+    QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(window.listView1())->tableInterface();
+    int row = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < 1000; ++i) {
+            row = (row + 7919) % kRecords;
+            benchmark::DoNotOptimize(table->cellAt(row, i % table->columnCount())->text(QAccessible::Name));
+        }
+        // What the reader was given is forgotten from the event loop, as between its requests.
+        QCoreApplication::processEvents();
+    }
+    if (table->rowCount() != kRecords)
+        state.SkipWithError("the table does not count every record");
+}
+
 void BM_ResidentMemory(benchmark::State& state)
 {
     fixture();
@@ -305,6 +370,9 @@ BENCHMARK(BM_SearchKeystroke)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstSearchAfterLoad)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchTextsPreparedAfterLoad)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartWithPickLists)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScreenReaderWalksTheList)->Arg(0)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ScreenReaderWalksTheList)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScreenReaderReadsCellsAnywhere)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ResidentMemory)->Iterations(1);
 
 int main(int argc, char** argv)
