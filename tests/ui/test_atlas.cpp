@@ -3,6 +3,7 @@
 #include "TestFolder.h"
 #include "atlas/MapProjection.h"
 #include "ui/atlas/AtlasTab.h"
+#include "ui/atlas/TallyChart.h"
 #include "ui/atlas/WorldMapView.h"
 #include "ui/list/RecordListView.h"
 #include "ui/list/RecordSearchBox.h"
@@ -40,6 +41,8 @@ void AtlasTabTest::followsAnAddAndItsUndo()
     w.clickToolbar1(1);
     w->ssTab1()->setCurrentIndex(FrmScrn::AtlasTabIndex);
     QCOMPARE(atlas->summary()->text(), QStringLiteral("2 countries, 1 city, 2 records"));
+    const auto charts = atlas->findChildren<TallyChart*>(); // brought up to date when shown
+    QVERIFY(std::any_of(charts.begin(), charts.end(), [](auto* c) { return c->text() == QStringLiteral("no date: 2"); }));
     const QPointF paris = atlas->map()->origin() + MapProjection::toMap(QPointF(2.35, 48.85)) * atlas->map()->scale();
     QCOMPARE(atlas->map()->toolTipAt(paris), QStringLiteral("France: 1 record, 1 city"));
     // A double-click on the country shows its records only, until Escape.

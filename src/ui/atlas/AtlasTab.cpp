@@ -133,6 +133,7 @@ void AtlasTab::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     startLoading();
+    showCharts();
 }
 
 void AtlasTab::dataLoaded()
@@ -165,6 +166,17 @@ void AtlasTab::showFigures()
     if (figures.withoutCountry() > 0)
         away << QStringLiteral("no country (%1)").arg(figures.withoutCountry());
     m_notOnMap->setText(away.isEmpty() ? QString() : QStringLiteral("Not on the map: ") + away.join(QStringLiteral(", ")));
+    m_chartsBehind = true;
+    if (isVisible())
+        showCharts();
+}
+
+void AtlasTab::showCharts()
+{
+    if (!m_chartsBehind || !m_tracker->isTracking())
+        return;
+    m_chartsBehind = false;
+    const AtlasFigures& figures = m_tracker->figures();
     TallyChart::Bars years;
     for (const auto& [year, records] : figures.years())
         years.append({QString::number(year), records});

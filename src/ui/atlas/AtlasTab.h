@@ -50,6 +50,7 @@ protected:
 private:
     void dataLoaded();
     void showFigures();
+    void showCharts();
     void saveMap();
 
     AtlasLoader* m_loader;
@@ -64,4 +65,7 @@ private:
     TallyChart* m_years;
     TallyChart* m_types;
     TallyChart* m_satisfactions;
+    // The charts lay out their labels again at every new bar, which is the dearest part of a
+    // change; while the tab is hidden they are brought up to date when it is shown.
+    bool m_chartsBehind = false;
 };
