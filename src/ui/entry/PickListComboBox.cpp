@@ -3,6 +3,7 @@
 #include "store/Cp1252.h"
 #include "ui/entry/FieldCharacterValidator.h"
 #include "ui/entry/FieldKeyRules.h"
+#include "ui/widgets/ScreenReader.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -60,15 +61,9 @@ PickListComboBox::PickListComboBox(int box, QLineEdit* field, QWidget* parent)
     : QComboBox(parent), m_box(box), m_field(field)
 {
     setObjectName(QStringLiteral("Combo1(%1)").arg(box));
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(pickListInterface);
-        return true;
-    }();
-    Q_UNUSED(factoryInstalled);
     // An interface made while this was still a plain combo box is dropped for ours.
-    if (QAccessibleInterface* face = QAccessible::queryAccessibleInterface(this);
-        face != nullptr && dynamic_cast<PickListAccessible*>(face) == nullptr)
-        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(face));
+    ScreenReader::useInterface(this, pickListInterface,
+                               [](QAccessibleInterface* face) { return dynamic_cast<PickListAccessible*>(face) != nullptr; });
     setEditable(true);
     // The wheel over a box that the user is not editing scrolls the form instead (below).
     setFocusPolicy(Qt::StrongFocus);

@@ -31,6 +31,19 @@ int rowOfKey(qint64 key)
     return int(key >> 32) - 1;
 }
 
+// Drops the interfaces whose keys are to go.
+void forget(QHash<qint64, QAccessible::Id>& cache, const std::function<bool(qint64)>& goes)
+{
+    for (auto it = cache.begin(); it != cache.end();) {
+        if (!goes(it.key())) {
+            ++it;
+            continue;
+        }
+        QAccessible::deleteAccessibleInterface(*it);
+        it = cache.erase(it);
+    }
+}
+
 RecordListAccessible* tableOf(RecordListView* view)
 {
     return dynamic_cast<RecordListAccessible*>(QAccessible::queryAccessibleInterface(view));
@@ -50,14 +63,8 @@ RecordListAccessible::~RecordListAccessible()
 
 void RecordListAccessible::install(RecordListView* view)
 {
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(recordListInterface);
-        return true;
-    }();
-    Q_UNUSED(factoryInstalled);
-    if (QAccessibleInterface* face = QAccessible::queryAccessibleInterface(view);
-        face != nullptr && dynamic_cast<RecordListAccessible*>(face) == nullptr)
-        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(face));
+    ScreenReader::useInterface(view, recordListInterface,
+                               [](QAccessibleInterface* face) { return dynamic_cast<RecordListAccessible*>(face) != nullptr; });
 }
 
 void RecordListAccessible::announceCurrent(RecordListView* view, const QModelIndex& current)
@@ -222,22 +229,8 @@ void RecordListAccessible::trim()
     const auto keep = [this, &current](int row) {
         return row < 0 || rowIsOnScreen(row) || (current.isValid() && current.row() == row);
     };
-    for (auto it = m_rows.begin(); it != m_rows.end();) {
-        if (keep(int(it.key()))) {
-            ++it;
-            continue;
-        }
-        QAccessible::deleteAccessibleInterface(*it);
-        it = m_rows.erase(it);
-    }
-    for (auto it = m_cells.begin(); it != m_cells.end();) {
-        if (keep(rowOfKey(it.key()))) {
-            ++it;
-            continue;
-        }
-        QAccessible::deleteAccessibleInterface(*it);
-        it = m_cells.erase(it);
-    }
+    forget(m_rows, [&keep](qint64 key) { return !keep(int(key)); });
+    forget(m_cells, [&keep](qint64 key) { return !keep(rowOfKey(key)); });
 }
 
 QAccessibleInterface* RecordListAccessible::rowAt(int row) const

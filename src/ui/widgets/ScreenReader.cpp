@@ -1,6 +1,6 @@
 #include "ui/widgets/ScreenReader.h"
 
-#include <QAccessible>
+#include <QList>
 
 namespace {
 
@@ -26,6 +26,17 @@ bool isListening()
 void setListener(Listener replacement)
 {
     listener = replacement;
+}
+
+void useInterface(QObject* object, QAccessible::InterfaceFactory factory, bool (*isOurs)(QAccessibleInterface*))
+{
+    static QList<QAccessible::InterfaceFactory> installed;
+    if (!installed.contains(factory)) {
+        installed.append(factory);
+        QAccessible::installFactory(factory);
+    }
+    if (QAccessibleInterface* face = QAccessible::queryAccessibleInterface(object); face != nullptr && !isOurs(face))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(face));
 }
 
 } // namespace ScreenReader

@@ -54,16 +54,10 @@ void announce(QLabel* label)
 
 StatusLine::StatusLine(QLabel* label10, QObject* parent) : QObject(parent), m_label10(label10)
 {
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(statusLineInterface);
-        return true;
-    }();
-    Q_UNUSED(factoryInstalled);
     m_label10->setProperty(kStatusLineProperty, true);
     // An interface made before the label became the status line is dropped for ours.
-    if (QAccessibleInterface* face = QAccessible::queryAccessibleInterface(m_label10);
-        face != nullptr && face->role() != QAccessible::StatusBar)
-        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(face));
+    ScreenReader::useInterface(m_label10, statusLineInterface,
+                               [](QAccessibleInterface* face) { return face->role() == QAccessible::StatusBar; });
     // A long message is cut off at the window's edge rather than widening the window; its tool
     // tip shows it whole.
     m_label10->setSizePolicy(QSizePolicy::Ignored, m_label10->sizePolicy().verticalPolicy());
