@@ -196,7 +196,7 @@ private slots:
 
     // The rows' marks ("L" before a mark: a record as long as a stored line can be); the
     // replies in turn ("~": the request failed); the request during which the user cancels (0:
-    // never); the marks after; the rows sent, with "m" when the mark changed and "a" when the
+    // never; -n: right after the answer to request n, which ends the sharing at once); the marks after; the rows sent, with "m" when the mark changed and "a" when the
     // alias was taken; the count; the sentences that end the closing message.
     void share_data()
     {
@@ -231,6 +231,8 @@ private slots:
             "2 records were published. You cancelled the sharing: 2 records were not shared and will be offered again.");
         row("cancelled first", "*,*,*", "ok:1", 1, "*,*,*", "1", 0,
             "You cancelled the sharing: 3 records were not shared and will be offered again.");
+        row("cancelled between two", "*,*,*", "ok:1,ok:2", -1, "1,*,*", "1m", 1,
+            "1 record was published. You cancelled the sharing: 2 records were not shared and will be offered again.");
         row("mark too long", "L*,*,*", "ok:AB,ok:C,ban", 0, "*,C,x 3-061231", "1,2m,3m", 2,
             "1 record was published. 1 record was refused by the server. "
             "1 record got an answer that could not be stored and will be offered again.");
@@ -262,14 +264,17 @@ private slots:
         QString status = u"before"_s;
         RecordSharing* sharing = nullptr;
         QPointer<QObject> cancelled;
+        bool endedAtOnce = false;
         const RecordSharing::Hooks hooks{
             // Answered from the event loop while the request lives, as the fetcher does.
             [&, next = 0](const QString&, QObject* request, const RecordSharing::Reply& reply) mutable {
                 if (++next == cancelAt)
                     return QTimer::singleShot(0, sharing, [&, request] { cancelled = request, sharing->cancel(); });
                 const QString text = replies.split(u',').value(next - 1);
-                QTimer::singleShot(0, request, [reply, text] {
+                QTimer::singleShot(0, request, [&, reply, text, cancelAfter = next == -cancelAt] {
                     reply(text == u"~" ? FetchResult::failure(u"no answer in time"_s) : FetchResult::success(text));
+                    if (cancelAfter)
+                        sharing->cancel(), endedAtOnce = sharing->isFinished();
                 });
             },
             [&](const QString& text) { seen << (status = text); },
@@ -295,6 +300,7 @@ private slots:
             expected << (sent.isEmpty() ? u"before"_s : u"Done"_s) + u" > uploaded %1 items"_s.arg(posted);
         QCOMPARE(seen, expected);
         QVERIFY(cancelAt == 0 || (!cancelled && run.outcome().stop == RecordSharing::Stop::Cancelled)); // broken off
+        QVERIFY(cancelAt >= 0 || endedAtOnce);
         QCOMPARE(run.outcome().stop == RecordSharing::Stop::AliasTaken, sent.contains(u'a'));
         const QString closing = tooFew ? u"First post must have at least 3 entries"_s
                                        : (posted ? u"Thank you!\r\n\r\n"_s : QString()) + summary;
