@@ -1,7 +1,7 @@
-// A child process for the store's tests, killed by them at random moments: "alternate FOLDER"
-// takes the folder's lock, prints "ready", then rewrites the file in turn with two full logs of
-// the same places, versions 0 and 1, which differ in every record; before each rewrite the file
-// "replacing" holds the version being replaced.
+// A child process for the store's tests, killed by them at random moments: "alternate FOLDER
+// ROWS" takes the folder's lock, prints "ready", then rewrites the file in turn with two logs of
+// the same ROWS places, versions 0 and 1, which differ in every record; before each rewrite the
+// file "replacing" holds the version being replaced.
 #include "store/RecordStore.h"
 
 #include <QCoreApplication>
@@ -11,25 +11,25 @@
 
 namespace {
 
-RecordTable log(int version)
+RecordTable log(int version, int rows)
 {
     RecordTable table;
     TravelRecord record;
     record.setField(RecordColumns::Comments, QStringLiteral("Version %1: ").arg(version) + QString(120, u'c'));
-    for (int i = 0; i < RecordTable::MaxRows; ++i) {
+    for (int i = 0; i < rows; ++i) {
         record.setField(RecordColumns::Place, QStringLiteral("Place %1").arg(i));
         table.append(record);
     }
     return table;
 }
 
-int alternate(const QString& folder)
+int alternate(const QString& folder, int rows)
 {
     RecordStore store(folder);
     if (!store.lockFolder(0).isEmpty())
         return 1;
     const DatabaseFile& file = store.file();
-    const RecordTable logs[2] = {log(0), log(1)};
+    const RecordTable logs[2] = {log(0, rows), log(1, rows)};
     RecordTable held;
     file.LoadDatabase(held);
     // One byte, written in place: a kill cannot tear it.
@@ -50,8 +50,8 @@ int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() == 3 && arguments[1] == QLatin1String("alternate"))
-        return alternate(arguments[2]);
-    std::fputs("usage: database_writer alternate FOLDER\n", stderr);
+    if (arguments.size() == 4 && arguments[1] == QLatin1String("alternate"))
+        return alternate(arguments[2], arguments[3].toInt());
+    std::fputs("usage: database_writer alternate FOLDER ROWS\n", stderr);
     return 64;
 }
