@@ -110,6 +110,8 @@ echo "the server from the unit's command line and the packaged settings"
 # and then the settings file, as systemd does; only the address and the file are made local.
 command=$(sed -n '/^ExecStart=/,/[^\\]$/p' "$root/roamlog-server/$unit" | sed 's/\\$//; s/^ExecStart=//' | tr '\n' ' ')
 defaults=$(sed -n 's/^Environment=//p' "$root/roamlog-server/$unit")
+# The log exists before the server starts, so that following it cannot miss the start.
+: >"$root/roamlog-server.log"
 (
   eval "$defaults"
   # shellcheck disable=SC1091
@@ -118,7 +120,7 @@ defaults=$(sed -n 's/^Environment=//p' "$root/roamlog-server/$unit")
   eval "exec ${command/\/usr\/bin\/roamlog-server/$root/roamlog-server/usr/bin/roamlog-server}"
 ) >"$root/roamlog-server.log" 2>&1 &
 server_pid=$!
-address=$(timeout 30 tail -n +1 -f "$root/roamlog-server.log" | grep -m1 -o '127\.0\.0\.1:[0-9]*' || true)
+address=$(timeout 30 tail -n +1 -F "$root/roamlog-server.log" 2>/dev/null | grep -m1 -o '127\.0\.0\.1:[0-9]*' || true)
 [ -n "$address" ] || fail "the server did not start: $(cat "$root/roamlog-server.log")"
 get() {
   timeout 10 bash -c "exec 3<>/dev/tcp/${address%:*}/${address#*:};
@@ -127,7 +129,7 @@ get() {
 reply=$(get /roamlog/version.txt | tail -1)
 [ "$reply" = "${version//./}" ] || fail "the server's version file says '$reply'"
 # The record browser's map is drawn from the server package's own map data.
-get '/cgi-bin/roamlogdb.cgi?cmd=find' | grep -q '<svg' || fail "the record browser shows no map: $(cat "$root/server.log")"
+get '/cgi-bin/roamlogdb.cgi?cmd=find' | grep -q '<svg' || fail "the record browser shows no map: $(cat "$root/roamlog-server.log")"
 kill -TERM "$server_pid"
 wait "$server_pid" || fail "the server did not stop cleanly on SIGTERM"
 server_pid=""
