@@ -4,6 +4,7 @@
 // window with and without the map data. ROAMLOG_BENCH_ATLAS_MEMORY=with|without prints the
 // resident memory of the window with the tab opened, or without the map data, and exits
 // (with ROAMLOG_BENCH_ATLAS_PICTURE=FILE.png it also saves the window, to look at).
+#include "OffscreenApplication.h"
 #include "atlas/AtlasData.h"
 #include "atlas/AtlasFigures.h"
 #include "atlas/VisitReader.h"
@@ -273,15 +274,7 @@ BENCHMARK(BM_WindowStart)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterat
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    QStandardPaths::setTestModeEnabled(true);
-    const QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
-    QApplication::setOrganizationName(QStringLiteral("Fenwary"));
-    QApplication::setApplicationName(QStringLiteral("Roamlog"));
+    const OffscreenApplication application(argc, argv);
     if (const QString which = qEnvironmentVariable("ROAMLOG_BENCH_ATLAS_MEMORY"); !which.isEmpty())
         return printMemory(which);
     benchmark::Initialize(&argc, argv);

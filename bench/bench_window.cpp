@@ -5,6 +5,7 @@
 // Also reports the resident memory, and the time the pick lists take to load at start with the
 // shipped combos.ini and with one of 10,000 more entries.
 #include "GeneratedLog.h"
+#include "OffscreenApplication.h"
 #include "settings/ProgramValues.h"
 #include "store/DatabaseFile.h"
 #include "store/PickLists.h"
@@ -377,16 +378,7 @@ BENCHMARK(BM_ResidentMemory)->Iterations(1);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    // The window reads and writes settings: keep them away from the user's.
-    QStandardPaths::setTestModeEnabled(true);
-    const QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
-    QApplication::setOrganizationName(QStringLiteral("Fenwary"));
-    QApplication::setApplicationName(QStringLiteral("Roamlog"));
+    const OffscreenApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
