@@ -114,6 +114,7 @@ private slots:
         QTest::newRow("as shown") << names << s("14 May 2024") << QDate(2024, 5, 14);
         QTest::newRow("no blanks") << names << s("2Jun2024") << QDate(2024, 6, 2);
         QTest::newRow("small letters, long name") << names << s("2 june, 2024") << QDate(2024, 6, 2);
+        QTest::newRow("year first, with its name") << names << s("2024 May 14") << QDate(2024, 5, 14);
         QTest::newRow("digits, day first") << names << s("14/5/2024") << QDate(2024, 5, 14);
         QTest::newRow("digits, month first") << names << s("5/14/2024") << QDate(2024, 5, 14);
         QTest::newRow("other separators") << british << s("14 - 05 . 2024") << QDate(2024, 5, 14);
