@@ -150,6 +150,10 @@ void TestRecordList::theKeyboardWorksTheList()
     w->listView1()->setFocus(Qt::TabFocusReason);
     QTest::keyClick(w->listView1(), Qt::Key_Tab);
     QVERIFY(QApplication::focusWidget() != w->listView1());
+    // Back from the keyboard with nothing selected, it selects its current record, not the first.
+    w->listView1()->clearSelection();
+    w->listView1()->setFocus(Qt::BacktabFocusReason);
+    QCOMPARE(w->listView1()->selectedRow(), 1);
     // Ctrl+Return on the Edit tab replaces the record picked, and adds a new one after that.
     w->ssTab1()->setCurrentIndex(FrmScrn::EditTab);
     w.type(s("Text1(2)"), s("oslo"));
