@@ -191,6 +191,9 @@ private slots:
         const QString postId = QRegularExpression(u"id=\"p-([^\"]+)\""_s).match(fetch(ServerRequests::showPostsAddress(script()))).captured(1);
         QVERIFY(m_server.admin({u"remove-post"_s, postId}).contains(u"post %1 removed"_s.arg(postId)));
         QVERIFY(!fetch(ServerRequests::showPostsAddress(script())).contains(u"Unwanted"_s));
+        // What is gone already is not removed again.
+        QVERIFY(m_server.admin({u"remove-post"_s, postId}).contains(u"there is no post %1"_s.arg(postId)));
+        QVERIFY(!m_server.admin({u"remove-record"_s, id}).contains(u"removed"_s));
     }
 
     // The operator's commands need an existing database and say why they fail; none makes a file.

@@ -138,6 +138,8 @@ void TestRecordList::theKeyboardWorksTheList()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), w->listView1());
     QCOMPARE(w->listView1()->selectedRow(), 0);
+    QTest::keyClick(w->listView1(), Qt::Key_Enter, Qt::KeypadModifier); // the keypad's Enter as Return
+    QCOMPARE(w->entryForm()->text1(0), s("Alpha"));
     QTest::keyClick(w->listView1(), Qt::Key_Down);
     QTest::keyClick(w->listView1(), Qt::Key_Return);
     QCOMPARE(w->entryForm()->text1(0), s("Beta"));
@@ -208,6 +210,8 @@ void TestRecordList::headerSortOrders_data()
         << Price << l({"120", "ask", "9.50", "$45", "", "1p:$20/4p:$60"})
         << l({"120", "$45", "1p:$20/4p:$60", "9.50", "ask", ""})
         << l({"9.50", "1p:$20/4p:$60", "$45", "120", "", "ask"});
+    QTest::newRow("letter case ignored, equal texts in their order")
+        << City << l({"oslo", "Bergen", "Oslo"}) << l({"oslo", "Oslo", "Bergen"}) << l({"Bergen", "oslo", "Oslo"});
     QTest::newRow("text beside its accents")
         << City << l({"Zurich", "Évora", "ecija", "Faro", "Eton", "èze"})
         << l({"Zurich", "Faro", "èze", "Évora", "Eton", "ecija"})
