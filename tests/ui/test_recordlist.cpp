@@ -305,6 +305,7 @@ void TestRecordList::typedWordsFilterTheList_data()
     const QStringList all{s("Café Central"), s("Hotel Miramar"), s("Zum Löwen"), s("Hut")};
     QTest::newRow("nothing typed") << QString() << all << s("4 records");
     QTest::newRow("no accent finds accents") << s("cafe") << QStringList{s("Café Central"), s("Hotel Miramar")} << s("2 of 4 records");
+    QTest::newRow("typed capitals and accents fold too") << s("CAFÉ") << QStringList{s("Café Central"), s("Hotel Miramar")} << s("2 of 4 records");
     QTest::newRow("every word, any column") << s("cafe  paris") << QStringList{s("Café Central")} << s("1 of 4 records");
     QTest::newRow("one word missing") << s("hut paris") << QStringList{} << s("0 of 4 records");
     QTest::newRow("not across two columns") << s("ringstrasseoslo") << QStringList{} << s("0 of 4 records");
